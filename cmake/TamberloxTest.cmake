@@ -1,0 +1,16 @@
+# tamberlox_add_test(<name> SOURCES <files...> LIBS <targets...>)
+# One GoogleTest executable registered with ctest. Tests run in the build's
+# bin folder, where the two components lie beside them, and without a display.
+function(tamberlox_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    TAMBERLOX_TESTDATA="${CMAKE_CURRENT_SOURCE_DIR}/testdata"
+    TAMBERLOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
+               TIMEOUT 600)
+endfunction()

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// The two components the program loads by file name, as it found its DLLs.
+struct ComponentName {
+    const char* dllName;   // the name the messages use, e.g. "CAB32.DLL"
+    const char* fileName;  // the shared library's file name here
+};
+
+inline constexpr ComponentName kCab32{"CAB32.DLL", "libcab32.so"};
+inline constexpr ComponentName kCapicom{"CAPICOM.DLL", "libcapicom.so"};
+
+// Where components are looked for: the program folder first, then the
+// system's library search order (unless searchSystem is false, which tests
+// use to make a component "missing").
+struct ComponentLookup {
+    QString programFolder;
+    bool searchSystem = true;
+
+    // Full path (program folder) or the bare file name (found by the system
+    // loader) of the component; empty when it cannot be found.
+    QString find(const ComponentName& component) const;
+};
+
+} // namespace platform

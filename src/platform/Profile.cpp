@@ -1,0 +1,295 @@
+#include "platform/Profile.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/Cp932.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <optional>
+#include <vector>
+
+namespace platform {
+namespace {
+
+struct Line {
+    QByteArray text;   // without its line end
+    QByteArray ending; // "\r\n", "\n", or empty for a last line without one
+};
+
+std::vector<Line> splitLines(const QByteArray& data)
+{
+    std::vector<Line> lines;
+    qsizetype start = 0;
+    while (start < data.size()) {
+        const qsizetype lf = data.indexOf('\n', start);
+        if (lf < 0) {
+            lines.push_back({data.mid(start), QByteArray()});
+            break;
+        }
+        const bool crlf = lf > start && data.at(lf - 1) == '\r';
+        const qsizetype end = crlf ? lf - 1 : lf;
+        lines.push_back({data.mid(start, end - start), crlf ? "\r\n" : "\n"});
+        start = lf + 1;
+    }
+    return lines;
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+QByteArray trimBlanks(const QByteArray& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// Position of c outside double-byte characters (a trail byte may be 0x5C or
+// 0x5D), or -1.
+qsizetype findSingleByte(const QByteArray& text, char c)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text.at(i));
+        if (isCp932LeadByte(b)) {
+            ++i;
+            continue;
+        }
+        if (text.at(i) == c)
+            return i;
+    }
+    return -1;
+}
+
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+// Names match without case of ASCII letters; double-byte characters match
+// byte for byte, since their trail bytes may look like letters.
+bool sameName(const QByteArray& a, const QByteArray& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (isCp932LeadByte(static_cast<unsigned char>(a.at(i))) && i + 1 < a.size()) {
+            if (a.at(i) != b.at(i) || a.at(i + 1) != b.at(i + 1))
+                return false;
+            ++i;
+        } else if (asciiLower(a.at(i)) != asciiLower(b.at(i))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<QByteArray> sectionName(const QByteArray& text)
+{
+    const QByteArray line = trimBlanks(text);
+    if (!line.startsWith('['))
+        return std::nullopt;
+    const QByteArray inner = line.mid(1);
+    const qsizetype close = findSingleByte(inner, ']');
+    return trimBlanks(close < 0 ? inner : inner.left(close));
+}
+
+struct KeyLine {
+    QByteArray key;
+    QByteArray value;
+};
+
+std::optional<KeyLine> keyLine(const QByteArray& text)
+{
+    const QByteArray line = trimBlanks(text);
+    if (line.startsWith(';') || line.startsWith('['))
+        return std::nullopt;
+    const qsizetype eq = findSingleByte(line, '=');
+    if (eq < 0)
+        return std::nullopt;
+    QByteArray value = trimBlanks(line.mid(eq + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+        && value.back() == value.front())
+        value = value.mid(1, value.size() - 2);
+    return KeyLine{trimBlanks(line.left(eq)), value};
+}
+
+// Index range [begin, end) of the lines of the first section of that name:
+// begin is the header line; nullopt when there is no such section.
+struct SectionRange {
+    size_t header;
+    size_t end;
+};
+
+std::optional<SectionRange> findSection(const std::vector<Line>& lines, const QByteArray& section)
+{
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const auto name = sectionName(lines[i].text);
+        if (!name || !sameName(*name, section))
+            continue;
+        size_t end = i + 1;
+        while (end < lines.size() && !sectionName(lines[end].text))
+            ++end;
+        return SectionRange{i, end};
+    }
+    return std::nullopt;
+}
+
+std::optional<size_t> findKey(const std::vector<Line>& lines, const SectionRange& range,
+                              const QByteArray& key)
+{
+    for (size_t i = range.header + 1; i < range.end; ++i) {
+        const auto entry = keyLine(lines[i].text);
+        if (entry && sameName(entry->key, key))
+            return i;
+    }
+    return std::nullopt;
+}
+
+std::optional<QByteArray> readValue(const QByteArray& section, const QByteArray& key,
+                                    const QString& path)
+{
+    QFile file(path);
+    if (section.isEmpty() || key.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const std::vector<Line> lines = splitLines(file.readAll());
+    const auto range = findSection(lines, section);
+    if (!range)
+        return std::nullopt;
+    const auto index = findKey(lines, *range, key);
+    if (!index)
+        return std::nullopt;
+    return keyLine(lines[*index].text)->value;
+}
+
+// At most maxBytes bytes of value, never half a double-byte character.
+QByteArray cutValue(const QByteArray& value, qsizetype maxBytes)
+{
+    qsizetype end = 0;
+    while (end < value.size()) {
+        const bool wide = isCp932LeadByte(static_cast<unsigned char>(value.at(end)))
+                          && end + 1 < value.size();
+        const qsizetype next = end + (wide ? 2 : 1);
+        if (next > maxBytes)
+            break;
+        end = next;
+    }
+    return value.left(end);
+}
+
+int digitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return 99;
+}
+
+// Leading digits of the value, decimal or 0x hex; the rest is ignored.
+int parseInteger(const QByteArray& text)
+{
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text.at(i) == '-' || text.at(i) == '+'))
+        negative = text.at(i++) == '-';
+    unsigned base = 10;
+    if (text.mid(i, 2).toLower() == "0x") {
+        base = 16;
+        i += 2;
+    }
+    unsigned result = 0;
+    for (; i < text.size() && static_cast<unsigned>(digitValue(text.at(i))) < base; ++i)
+        result = result * base + static_cast<unsigned>(digitValue(text.at(i)));
+    return static_cast<int>(negative ? 0u - result : result);
+}
+
+QByteArray joinLines(const std::vector<Line>& lines)
+{
+    QByteArray out;
+    for (const Line& line : lines)
+        out += line.text + line.ending;
+    return out;
+}
+
+// Reads the whole file for a rewrite; a missing file is an empty one.
+int readForWrite(const QString& path, QByteArray& data)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return EISDIR;
+    if (!info.exists())
+        return 0;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.error() == QFileDevice::PermissionsError ? EACCES : EIO;
+    data = file.readAll();
+    return 0;
+}
+
+bool isOneLine(const QByteArray& text)
+{
+    return !text.contains('\r') && !text.contains('\n');
+}
+
+// A name that would read back as another one (or as a new line) is refused
+// rather than written into the file.
+bool isWritableName(const QByteArray& name, char delimiter)
+{
+    return !name.isEmpty() && isOneLine(name) && findSingleByte(name, delimiter) < 0
+           && trimBlanks(name) == name;
+}
+
+} // namespace
+
+QByteArray getProfileString(const QByteArray& section, const QByteArray& key,
+                            const QByteArray& defaultValue, int bufferSize, const QString& path)
+{
+    if (bufferSize <= 0)
+        return QByteArray();
+    const QByteArray value = readValue(section, key, path).value_or(defaultValue);
+    return cutValue(value, bufferSize - 1);
+}
+
+int getProfileInt(const QByteArray& section, const QByteArray& key, int defaultValue,
+                  const QString& path)
+{
+    const auto value = readValue(section, key, path);
+    return value ? parseInteger(*value) : defaultValue;
+}
+
+int writeProfileString(const QByteArray& section, const QByteArray& key, const QByteArray& value,
+                       const QString& path)
+{
+    if (!isWritableName(section, ']') || !isWritableName(key, '=') || !isOneLine(value)
+        || path.isEmpty())
+        return EINVAL;
+    QByteArray data;
+    if (const int rc = readForWrite(path, data); rc != 0)
+        return rc;
+    std::vector<Line> lines = splitLines(data);
+    const Line entry{key + '=' + value, "\r\n"};
+    if (const auto range = findSection(lines, section)) {
+        if (const auto index = findKey(lines, *range, key)) {
+            lines[*index] = entry;
+        } else {
+            size_t after = range->header;
+            for (size_t i = range->header + 1; i < range->end; ++i)
+                if (keyLine(lines[i].text))
+                    after = i;
+            if (lines[after].ending.isEmpty())
+                lines[after].ending = "\r\n";
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(after + 1), entry);
+        }
+    } else {
+        if (!lines.empty() && lines.back().ending.isEmpty())
+            lines.back().ending = "\r\n";
+        lines.push_back({'[' + section + ']', "\r\n"});
+        lines.push_back(entry);
+    }
+    return writeFileAtomically(path, joinLines(lines), 0600);
+}
+
+} // namespace platform

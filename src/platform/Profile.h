@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Our own GetPrivateProfileStringA / GetPrivateProfileIntA /
+// WritePrivateProfileStringA: sections, keys and values are CP932 bytes, the
+// file is read and written as Windows reads and writes it.
+namespace platform {
+
+// Value of key in section of the file, or defaultValue when the file, the
+// section or the key is missing. At most bufferSize - 1 bytes are returned
+// (a double-byte character cut in half is dropped). Never fails.
+QByteArray getProfileString(const QByteArray& section, const QByteArray& key,
+                            const QByteArray& defaultValue, int bufferSize,
+                            const QString& path);
+
+// The key's value read as an integer (leading blanks skipped, decimal digits
+// or 0x hex, the rest ignored), or defaultValue when the key is missing.
+int getProfileInt(const QByteArray& section, const QByteArray& key, int defaultValue,
+                  const QString& path);
+
+// Sets key in section to value: the key's line is replaced in place, or the
+// key is added after the last key of its section, or the section is added at
+// the end of the file, or the file is created. Every other line stays as it
+// was. The file is replaced atomically (writeFileAtomically, new files 0600).
+// Returns 0 on success, else an errno value.
+int writeProfileString(const QByteArray& section, const QByteArray& key,
+                       const QByteArray& value, const QString& path);
+
+} // namespace platform

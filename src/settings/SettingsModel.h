@@ -1,0 +1,71 @@
+#pragma once
+
+#include "common/AppContext.h"
+
+#include <QString>
+#include <array>
+
+// The settings file TAMBERLOX.INI: its eight keys, their defaults and the
+// rules every value saved by the settings window satisfies. There is no
+// settings object: readers ask clsIniFile for the key they need when they
+// need it.
+namespace settings {
+
+inline const QString kIniFileName = QStringLiteral("TAMBERLOX.INI");
+inline const QString kSectionUser = QStringLiteral("USER");
+inline const QString kSectionSystem = QStringLiteral("SYSTEM");
+inline const QString kKeyHoukoku = QStringLiteral("HOUKOKU");
+inline const QString kKeyUserId = QStringLiteral("USERID");
+inline const QString kKeyPassword = QStringLiteral("PASSWORD");
+inline const QString kKeyMailAdress = QStringLiteral("MAILADRESS");
+inline const QString kKeyOutput = QStringLiteral("OUTPUT");
+inline const QString kKeyLog = QStringLiteral("LOG");
+inline const QString kKeyTempLog = QStringLiteral("TEMPLOG");
+inline const QString kKeyTemp = QStringLiteral("TEMP");
+
+// The eight fields in the order they are shown, checked and written.
+enum class Field { Houkoku, UserId, Password, MailAdress, Output, Log, TempLog, Temp };
+inline constexpr int kFieldCount = 8;
+inline constexpr std::array<Field, kFieldCount> kFields{
+    Field::Houkoku, Field::UserId, Field::Password, Field::MailAdress,
+    Field::Output,  Field::Log,    Field::TempLog,  Field::Temp};
+
+struct FieldInfo {
+    QString section;
+    QString key;
+    QString label;          // row label of the settings window
+    bool isFolder;
+    QString blankMessage;
+    QString lengthMessage;
+    QString missingMessage; // folders only
+};
+
+const FieldInfo& fieldInfo(Field field);
+
+// strIniPath: the program folder + "/" (unless it ends in one) + TAMBERLOX.INI.
+QString iniPath(const QString& programFolder);
+
+// The value a new settings file starts with (shown, never written by itself).
+QString defaultValue(Field field, const AppContext& context);
+
+// Byte limit of a saved value, counted in CP932.
+inline constexpr int kMaxValueBytes = 255;
+
+// True when nothing but ASCII blanks (U+0020) is left; other white space,
+// such as U+3000, counts as content.
+bool isBlank(const QString& value);
+
+bool fitsByteLimit(const QString& value);
+
+// The result of the four check passes over the eight values.
+struct CheckResult {
+    bool ok = true;
+    Field field = Field::Houkoku; // the first failing field, where the focus goes
+    QString message;
+};
+
+// Blank pass, length pass, mail pass, folder pass, each over the fields in
+// order; the first failure ends the check. Values are checked untrimmed.
+CheckResult checkValues(const std::array<QString, kFieldCount>& values);
+
+} // namespace settings

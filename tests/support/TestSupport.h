@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <vector>
+
+#include "common/MessageBoxes.h"
+
+// Records every box (kind, title, text) and answers from a script; a box
+// with no scripted answer gets Ok or No.
+class RecordingMessageBox : public IMessageBox {
+public:
+    struct Box {
+        BoxKind kind;
+        QString title;
+        QString text;
+    };
+
+    BoxAnswer show(BoxKind kind, const QString& text) override
+    {
+        boxes.push_back({kind, boxTitle(kind), text});
+        if (!answers.empty()) {
+            const BoxAnswer answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+        return boxHasYesNo(kind) ? BoxAnswer::No : BoxAnswer::Ok;
+    }
+
+    std::vector<Box> boxes;
+    std::deque<BoxAnswer> answers;
+};
+
+namespace testsupport {
+
+// The whole file as bytes; empty when it cannot be read.
+QByteArray readBytes(const QString& path);
+
+// Writes bytes to a new file (parent folders created); false on failure.
+bool writeBytes(const QString& path, const QByteArray& bytes);
+
+// Names in a folder, hidden ones included, sorted.
+QStringList entriesOf(const QString& folder);
+
+// Runs a program and returns its exit code (-1 when it did not start);
+// standard output and error are collected into output.
+int runProgram(const QString& program, const QStringList& arguments, QByteArray* output = nullptr,
+               const QString& workingFolder = QString());
+
+// True when the test process may bypass file permissions (root).
+bool runningAsRoot();
+
+} // namespace testsupport
