@@ -1,5 +1,6 @@
 #include "platform/AtomicFile.h"
 #include "platform/ComponentLookup.h"
+#include "platform/FileCopy.h"
 #include "platform/FileTests.h"
 #include "platform/Folders.h"
 
@@ -107,4 +108,37 @@ TEST(ComponentLookup, ProgramFolderFirstAndMissingWhenNowhere)
     platform::ComponentLookup system{QString(), true};
     EXPECT_TRUE(system.find({"NOPE.DLL", "libtamberlox-none.so"}).isEmpty());
     EXPECT_EQ(system.find({"C.DLL", "libc.so.6"}), QStringLiteral("libc.so.6"));
+}
+
+TEST(FileCopy, CopiesWholeWithPrivateModeAndReplaces)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("src.bin"));
+    const QString target = dir.filePath(QStringLiteral("out/t.bin"));
+    QByteArray data(200000, '\0');
+    for (int i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>(i * 7);
+    ASSERT_TRUE(writeBytes(source, data));
+    ASSERT_TRUE(writeBytes(target, "old"));
+    ASSERT_EQ(platform::copyFile(source, target), 0);
+    EXPECT_EQ(readBytes(target), data);
+    EXPECT_EQ(testsupport::fileMode(target), 0600u);
+    EXPECT_EQ(testsupport::entriesOf(dir.filePath(QStringLiteral("out"))),
+              QStringList{QStringLiteral("t.bin")});
+}
+
+TEST(FileCopy, FailuresLeaveTargetAndFolderAsTheyWere)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("src"));
+    const QString target = dir.filePath(QStringLiteral("t"));
+    ASSERT_TRUE(writeBytes(target, "keep"));
+    EXPECT_EQ(platform::copyFile(source, target), ENOENT);
+    ASSERT_TRUE(writeBytes(source, "new"));
+    ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner));
+    EXPECT_EQ(platform::copyFile(source, target), EACCES);
+    EXPECT_EQ(readBytes(target), "keep");
+    EXPECT_EQ(platform::copyFile(dir.path(), dir.filePath(QStringLiteral("x"))), EISDIR);
+    EXPECT_EQ(platform::copyFile(source, dir.path()), EISDIR);
+    EXPECT_EQ(testsupport::entriesOf(dir.path()), (QStringList{QStringLiteral("src"), QStringLiteral("t")}));
 }

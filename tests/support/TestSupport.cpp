@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace testsupport {
@@ -45,6 +46,14 @@ int runProgram(const QString& program, const QStringList& arguments, QByteArray*
     if (output != nullptr)
         *output = process.readAll();
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+unsigned fileMode(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return ~0u;
+    return info.st_mode & 0777;
 }
 
 bool runningAsRoot()

@@ -49,6 +49,9 @@ QStringList entriesOf(const QString& folder);
 int runProgram(const QString& program, const QStringList& arguments, QByteArray* output = nullptr,
                const QString& workingFolder = QString());
 
+// Permission bits of a file (st_mode & 0777), or ~0u when it is missing.
+unsigned fileMode(const QString& path);
+
 // True when the test process may bypass file permissions (root).
 bool runningAsRoot();
 
