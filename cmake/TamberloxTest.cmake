@@ -10,6 +10,7 @@ function(tamberlox_add_test name)
     TAMBERLOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+    TEST_PREFIX "${name}."
     DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
                TIMEOUT 600)

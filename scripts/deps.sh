@@ -5,13 +5,15 @@ set -euo pipefail
 
 packages=(
   # build
-  cmake g++ make pkg-config qt6-base-dev libgl-dev libssl-dev libmspack-dev libdeflate-dev
+  cmake g++ make pkg-config binutils qt6-base-dev libgl-dev libssl-dev libmspack-dev libdeflate-dev zlib1g-dev
   # tests and the tools that read our output back
   libgtest-dev libgmock-dev cabextract gcab p7zip-full libarchive-tools python3
   # fuzzing
   clang libclang-rt-14-dev
   # the desktop: Japanese font, a display for screenshots
   fonts-ipafont-gothic xvfb xauth imagemagick
+  # benchmarks
+  time openssl
 )
 
 missing=()

@@ -1,0 +1,195 @@
+#include "CabWriter.h"
+
+#include "BlockEncoder.h"
+#include "ByteSink.h"
+#include "CabFormat.h"
+#include "StoredName.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace cab32 {
+
+using namespace format;
+
+namespace {
+
+struct FdCloser {
+    int fd;
+    ~FdCloser()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+} // namespace
+
+CabWriter::CabWriter(ByteSink& sink, BlockEncoder& encoder, Cp932Codec& codec,
+                     uint32_t blocksPerFolder)
+    : m_sink(sink)
+    , m_encoder(encoder)
+    , m_codec(codec)
+    , m_folderCapacity(uint64_t{std::clamp<uint32_t>(blocksPerFolder, 1, kMaxBlocksPerFolder)}
+                       * kBlockSize)
+{
+}
+
+Result CabWriter::write(const std::vector<SourceFile>& files)
+{
+    if (files.size() > kMaxFiles)
+        return fail(Status::Limit, "more than 65535 files");
+    m_block.resize(kBlockSize);
+    m_fill = 0;
+    Result result = planFolders(files);
+    if (result.ok())
+        result = writeTables(files);
+    for (size_t i = 0; result.ok() && i < m_folders.size(); ++i)
+        result = writeFolderData(files, m_folders[i]);
+    if (result.ok())
+        result = patchTables();
+    return result;
+}
+
+// A new folder starts when the next file would take a folder past its block
+// limit, so no folder ever needs more than 65535 CFDATA entries.
+Result CabWriter::planFolders(const std::vector<SourceFile>& files)
+{
+    m_folders.assign(1, FolderPlan{});
+    m_fileFolder.assign(files.size(), 0);
+    m_fileOffset.assign(files.size(), 0);
+    uint64_t used = 0;
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (files[i].size > m_folderCapacity)
+            return fail(Status::Limit, files[i].path);
+        if (used + files[i].size > m_folderCapacity && used > 0) {
+            m_folders.back().endFile = i;
+            m_folders.push_back(FolderPlan{i, i, 0, 0});
+            used = 0;
+        }
+        m_fileFolder[i] = static_cast<uint16_t>(m_folders.size() - 1);
+        m_fileOffset[i] = static_cast<uint32_t>(used);
+        used += files[i].size;
+    }
+    m_folders.back().endFile = files.size();
+    return {};
+}
+
+Result CabWriter::writeTables(const std::vector<SourceFile>& files)
+{
+    std::vector<uint8_t> table(kHeaderSize + kFolderEntrySize * m_folders.size(), 0);
+    const uint8_t signature[4] = {'M', 'S', 'C', 'F'};
+    std::copy(signature, signature + 4, table.begin());
+    putLe32(&table[16], static_cast<uint32_t>(table.size()));  // coffFiles
+    table[24] = 3;                                              // version 1.3
+    table[25] = 1;
+    putLe16(&table[26], static_cast<uint16_t>(m_folders.size()));
+    putLe16(&table[28], static_cast<uint16_t>(files.size()));
+    for (size_t i = 0; i < m_folders.size(); ++i)
+        putLe16(&table[kHeaderSize + i * kFolderEntrySize + 6], m_encoder.compressionType());
+    for (size_t i = 0; i < files.size(); ++i) {
+        StoredName name;
+        Result named = encodeStoredName(files[i].parts, m_codec, name);
+        if (!named.ok())
+            return named;
+        uint8_t entry[kFileEntryFixed];
+        DosDateTime stamp = toDosDateTime(files[i].mtime);
+        uint16_t attributes = kAttrArchive | (files[i].readOnly ? kAttrReadOnly : 0)
+                            | (name.utf8 ? kAttrUtf8Name : 0);
+        putLe32(entry, static_cast<uint32_t>(files[i].size));
+        putLe32(entry + 4, m_fileOffset[i]);
+        putLe16(entry + 8, m_fileFolder[i]);
+        putLe16(entry + 10, stamp.date);
+        putLe16(entry + 12, stamp.time);
+        putLe16(entry + 14, attributes);
+        table.insert(table.end(), entry, entry + kFileEntryFixed);
+        table.insert(table.end(), name.bytes.begin(), name.bytes.end());
+        table.push_back(0);
+    }
+    if (m_sink.append(table.data(), table.size()) != Status::Ok)
+        return fail(Status::Write);
+    return {};
+}
+
+Result CabWriter::writeFolderData(const std::vector<SourceFile>& files, FolderPlan& folder)
+{
+    if (m_sink.size() > std::numeric_limits<uint32_t>::max())
+        return fail(Status::Limit, "cabinet over 4 GiB");
+    folder.dataOffset = static_cast<uint32_t>(m_sink.size());
+    for (size_t i = folder.firstFile; i < folder.endFile; ++i) {
+        Result result = streamFile(files[i], folder);
+        if (!result.ok())
+            return result;
+    }
+    if (m_fill > 0 && emitBlock(folder) != Status::Ok)
+        return fail(Status::Write);
+    return {};
+}
+
+Result CabWriter::streamFile(const SourceFile& file, FolderPlan& folder)
+{
+    if (file.size == 0)
+        return {};
+    // Non-blocking and checked again: a file swapped for a FIFO since the
+    // scan must not hang the call.
+    FdCloser input{::open(file.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+    struct stat st;
+    if (input.fd < 0 || ::fstat(input.fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return fail(Status::Read, file.path);
+    ::posix_fadvise(input.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    uint64_t left = file.size;
+    while (left > 0) {
+        size_t want = static_cast<size_t>(std::min<uint64_t>(left, kBlockSize - m_fill));
+        ssize_t got = ::read(input.fd, m_block.data() + m_fill, want);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return fail(Status::Read, file.path);  // unreadable, or shorter than listed
+        m_fill += static_cast<size_t>(got);
+        left -= static_cast<uint64_t>(got);
+        if (m_fill == kBlockSize && emitBlock(folder) != Status::Ok)
+            return fail(Status::Write);
+    }
+    return {};
+}
+
+Status CabWriter::emitBlock(FolderPlan& folder)
+{
+    auto data = m_encoder.encode(m_block.data(), m_fill);
+    uint8_t header[kDataHeaderSize];
+    auto packed = static_cast<uint16_t>(data.size());
+    auto plain = static_cast<uint16_t>(m_fill);
+    putLe32(header, blockChecksum(data.data(), packed, plain));
+    putLe16(header + 4, packed);
+    putLe16(header + 6, plain);
+    m_fill = 0;
+    ++folder.blocks;
+    if (m_sink.append(header, sizeof header) != Status::Ok)
+        return Status::Write;
+    return m_sink.append(data.data(), data.size());
+}
+
+Result CabWriter::patchTables()
+{
+    uint64_t total = m_sink.size();
+    if (total > std::numeric_limits<uint32_t>::max())
+        return fail(Status::Limit, "cabinet over 4 GiB");
+    uint8_t size[4];
+    putLe32(size, static_cast<uint32_t>(total));
+    if (m_sink.overwrite(8, size, sizeof size) != Status::Ok)
+        return fail(Status::Write);
+    for (size_t i = 0; i < m_folders.size(); ++i) {
+        uint8_t entry[6];
+        putLe32(entry, m_folders[i].dataOffset);
+        putLe16(entry + 4, m_folders[i].blocks);
+        if (m_sink.overwrite(kHeaderSize + i * kFolderEntrySize, entry, sizeof entry) != Status::Ok)
+            return fail(Status::Write);
+    }
+    return {};
+}
+
+} // namespace cab32

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "FileScanner.h"
+#include "Status.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace cab32 {
+
+class BlockEncoder;
+class ByteSink;
+class Cp932Codec;
+
+// Writes one single-volume cabinet (index 0) holding the given files in the
+// given order. Memory stays at one block plus the file table: file contents
+// are streamed block by block and the folder table is patched at the end.
+class CabWriter {
+public:
+    // blocksPerFolder below 65535 only serves tests of the folder split.
+    CabWriter(ByteSink& sink, BlockEncoder& encoder, Cp932Codec& codec,
+              uint32_t blocksPerFolder = 65535);
+
+    // Status::Name (a name cannot be stored), Limit (too many files, a file
+    // too large for one folder, a cabinet over 4 GiB), Read (a file cannot be
+    // read or became shorter) or Write (from the sink). The sink then holds a
+    // partial cabinet; the caller discards it.
+    Result write(const std::vector<SourceFile>& files);
+
+private:
+    struct FolderPlan {
+        size_t firstFile = 0;
+        size_t endFile = 0;
+        uint32_t dataOffset = 0;
+        uint16_t blocks = 0;
+    };
+
+    Result planFolders(const std::vector<SourceFile>& files);
+    Result writeTables(const std::vector<SourceFile>& files);
+    Result writeFolderData(const std::vector<SourceFile>& files, FolderPlan& folder);
+    Result streamFile(const SourceFile& file, FolderPlan& folder);
+    Status emitBlock(FolderPlan& folder);
+    Result patchTables();
+
+    ByteSink& m_sink;
+    BlockEncoder& m_encoder;
+    Cp932Codec& m_codec;
+    uint64_t m_folderCapacity;
+    std::vector<FolderPlan> m_folders;
+    std::vector<uint16_t> m_fileFolder;
+    std::vector<uint32_t> m_fileOffset;
+    std::vector<uint8_t> m_block;
+    size_t m_fill = 0;
+};
+
+} // namespace cab32

@@ -1,0 +1,36 @@
+#include "BlockEncoder.h"
+#include "CabWriter.h"
+#include "FileScanner.h"
+#include "Operations.h"
+#include "StagedFile.h"
+
+#include <sys/stat.h>
+
+namespace cab32 {
+
+Result createCabinet(const Command& cmd, Cp932Codec& codec)
+{
+    if (cmd.method == Method::Lzx || cmd.method == Method::Quantum)
+        return fail(Status::Method, cmd.method == Method::Lzx ? "LZX" : "Quantum");
+    struct stat st;
+    if (!cmd.overwrite && ::lstat(cmd.archive.c_str(), &st) == 0)
+        return fail(Status::Exists, cmd.archive);
+    std::vector<SourceFile> files;
+    Result result = collectFiles(cmd, files);
+    if (!result.ok())
+        return result;
+    BlockEncoder encoder(cmd.method == Method::Store ? 0 : kDeflateLevel);
+    if (!encoder.valid())
+        return fail(Status::Memory);
+    StagedFile output;
+    result = output.open(cmd.archive);
+    if (!result.ok())
+        return result;
+    CabWriter writer(output, encoder, codec);
+    result = writer.write(files);
+    if (!result.ok())
+        return result;  // the staged file goes with output
+    return output.commit(cmd.overwrite);
+}
+
+} // namespace cab32

@@ -1,0 +1,114 @@
+#pragma once
+
+/*
+ * libcab32: the CAB archiver component ("CAB32.DLL" in the messages).
+ *
+ * Two entry points with C linkage. Every string crossing this interface is a
+ * NUL-terminated byte string in code page 932 (Shift_JIS as Windows defines
+ * it). Paths use "/" between folders. No call keeps a pointer it was given,
+ * no call prints anything, and no call keeps state between calls, so calls
+ * from different threads do not disturb each other.
+ *
+ * Command line of Cab()
+ * ---------------------
+ *   command  = switch { blank switch } blank archive blank folder { blank spec }
+ *   switch   = "-a" | "-x" | "-r" | "-i" | "-o" | method      (letters in any case)
+ *   method   = "-mz" | "-ms" | "-ml" 15..21 | "-mq" 1..7      (at most one)
+ *   archive  = path          the cabinet to create (-a) or to read (-x)
+ *   folder   = path          -a: the base folder the specs are relative to;
+ *                            -x: the target folder (created when missing)
+ *   spec     = path          "*.*" or "*" for every file; a pattern with "*"
+ *                            and "?" matched against file names (ASCII letters
+ *                            without case); or a name relative to the folder,
+ *                            "/" between its folders. No spec means "*.*".
+ *   path     = '"' bytes without '"' '"' | bytes without blank or '"'
+ *              (never empty; a bare token starting with "-" is a switch)
+ *   blank    = one or more spaces or tabs
+ *
+ *   -a   create a cabinet        -x   extract a cabinet (exactly one of them)
+ *   -r   -a: patterns also match in every sub-folder (links to folders are
+ *        not followed; links to regular files are stored). -x: no effect.
+ *   -i   no user interface (this component never has one; accepted)
+ *   -o   -a: replace an existing archive; -x: replace existing files
+ *   -mz  MSZIP (default)   -ms  stored   -ml / -mq  LZX / Quantum (-a refuses
+ *        them with CAB32_ERROR_METHOD; -x reads every method)
+ *
+ *   Examples:
+ *     -a -r -i -o -mz "/w/TEMPU_FILE.cab" "/w/Temp/" *.*
+ *     -a -r -mz  "/w/b.cab" "/w/Temp/" "a.txt"
+ *     -x -o -i "/x/pack.cab" "/x/pack/" *.*
+ *
+ * What -a writes
+ * --------------
+ *   One cabinet (index 0, no set) holding each selected file once, ordered by
+ *   name folder by folder, so the same folder gives the same cabinet.
+ *   A name is stored as CP932 bytes when code page 932 holds it exactly, else
+ *   as UTF-8 with attribute 0x80; "\" separates folders. Dates are the files'
+ *   local modification times; attribute 0x20 is set, 0x01 when the file has
+ *   no write permission. The cabinet is written to a temporary file beside it
+ *   and renamed into place only when complete.
+ *
+ * What -x writes
+ * --------------
+ *   Only under the target folder. Names are checked before anything is
+ *   written: an absolute name or one with a ".." step fails the whole call.
+ *   Each file is written to a temporary name and renamed when complete; a
+ *   damaged cabinet stops at the damaged file, earlier files stay.
+ */
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(__GNUC__)
+#define CAB32_API __attribute__((visibility("default")))
+#else
+#define CAB32_API
+#endif
+
+/* Return codes of Cab(). */
+#define CAB32_OK                 0       /* success */
+#define CAB32_ERROR_COMMAND      0x8001  /* malformed command line */
+#define CAB32_ERROR_METHOD       0x8002  /* method not offered for writing (LZX, Quantum) */
+#define CAB32_ERROR_NOT_FOUND    0x8003  /* archive, base folder or named file missing */
+#define CAB32_ERROR_EXISTS       0x8004  /* archive or extracted file exists, no -o */
+#define CAB32_ERROR_WRITE        0x8005  /* target cannot be written (folder, rights, disk full) */
+#define CAB32_ERROR_READ         0x8006  /* an input file cannot be read or changed meanwhile */
+#define CAB32_ERROR_DAMAGED      0x8007  /* cabinet damaged: bad checksum, truncated, bad data */
+#define CAB32_ERROR_NOT_ARCHIVE  0x8008  /* -x: the file is not a cabinet */
+#define CAB32_ERROR_UNSAFE_NAME  0x8009  /* -x: absolute name or ".." in the cabinet */
+#define CAB32_ERROR_NAME         0x800A  /* -a: a name cannot be stored (over 255 bytes,
+                                            holds "\", not UTF-8) */
+#define CAB32_ERROR_LIMIT        0x800B  /* over 65535 files, a file over 2 GiB - 32 KiB,
+                                            or a cabinet over 4 GiB */
+#define CAB32_ERROR_NO_FILES     0x800C  /* -a: the specs matched no file */
+#define CAB32_ERROR_MEMORY       0x800D  /* out of memory */
+#define CAB32_ERROR_INTERNAL     0x800E  /* unexpected failure inside the component */
+
+/*
+ * Runs one command line (see above) and returns one of the codes above.
+ *
+ * hwnd     owner window; unused (there is no user interface). May be NULL.
+ * cmdLine  the command line, CP932, NUL-terminated; NULL gives
+ *          CAB32_ERROR_COMMAND. Only read during the call.
+ * output   caller-owned buffer of size bytes, or NULL. When output is not
+ *          NULL and size > 0, it receives a NUL-terminated one-line CP932
+ *          text describing the result, cut to size - 1 bytes. With size 0
+ *          nothing is written.
+ */
+CAB32_API int Cab(void* hwnd, const char* cmdLine, char* output, unsigned long size);
+
+/*
+ * Tells whether fileName (CP932, NUL-terminated, caller-owned) is a cabinet
+ * this component can read. Returns nonzero when it is, 0 otherwise (not a
+ * cabinet, missing, a folder, damaged headers, NULL).
+ *
+ * mode 0 or 1: the headers are read and checked.
+ * mode 2:      every file is also decompressed and every checksum verified.
+ * other modes behave as 1.
+ */
+CAB32_API int CabCheckArchive(const char* fileName, int mode);
+
+#ifdef __cplusplus
+}
+#endif

@@ -1,0 +1,75 @@
+#!/usr/bin/env python3
+"""Writes the hostile cabinets of this folder, one per failure, named after it.
+
+Built by hand from the Microsoft Cabinet layout so that each file breaks
+exactly one rule. Run from this folder; the output is committed.
+"""
+import random
+import struct
+import zlib
+
+
+def checksum(data, seed=0):
+    total = seed
+    whole = len(data) // 4 * 4
+    for i in range(0, whole, 4):
+        total ^= struct.unpack_from('<I', data, i)[0]
+    tail = 0
+    for b in data[whole:]:
+        tail = (tail << 8) | b
+    return total ^ tail
+
+
+def mszip(block):
+    z = zlib.compressobj(6, zlib.DEFLATED, -15)
+    return b'CK' + z.compress(block) + z.flush()
+
+
+def cabinet(files, compress=True):
+    """files: list of (raw name bytes, contents)."""
+    stream = b''.join(data for _, data in files)
+    blocks = []
+    for i in range(0, max(len(stream), 1), 32768):
+        plain = stream[i:i + 32768]
+        packed = mszip(plain) if compress else plain
+        sizes = struct.pack('<HH', len(packed), len(plain))
+        blocks.append(struct.pack('<I', checksum(sizes, checksum(packed))) + sizes + packed)
+    entries, offset = b'', 0
+    for name, data in files:
+        entries += struct.pack('<IIHHHH', len(data), offset, 0, 0x5264, 0x28C4, 0x20) + name + b'\0'
+        offset += len(data)
+    data_start = 36 + 8 + len(entries)
+    body = b''.join(blocks)
+    header = struct.pack('<4sIIIIIBBHHHHH', b'MSCF', 0, data_start + len(body), 0, 44, 0, 3, 1,
+                         1, len(files), 0, 0, 0)
+    folder = struct.pack('<IHH', data_start, len(blocks), 1 if compress else 0)
+    return bytearray(header + folder + entries + body)
+
+
+def text(size):
+    return (b'report,total,2021\r\n' * (size // 19 + 1))[:size]
+
+
+def write(name, data):
+    with open(name, 'wb') as f:
+        f.write(data)
+
+
+first = (b'first.txt', b'written only if the whole cabinet is safe\r\n')
+write('dotdot-name.cab', cabinet([first, (b'..\\evil.txt', b'x')]))
+write('nested-dotdot-name.cab', cabinet([first, (b'sub\\..\\..\\evil.txt', b'x')]))
+write('absolute-name.cab', cabinet([first, (b'\\tmp\\evil.txt', b'x')]))
+write('slash-absolute-name.cab', cabinet([first, (b'/tmp/evil.txt', b'x')]))
+write('drive-letter-name.cab', cabinet([first, (b'C:evil.txt', b'x')]))
+# 0x95 0x5C is one character (表); split raw it would look like "..".
+write('trail-byte-dotdot-name.cab', cabinet([(b'\x95\x5c..\\ok.txt', b'safe')]))
+
+good = cabinet([(b'a.txt', text(50000)), (b'b.txt', random.Random(1).randbytes(40000))])
+write('truncated.cab', good[:len(good) - 3000])
+write('truncated-header.cab', good[:30])
+bad = bytearray(good)
+second_block = 36 + 8 + 2 * 16 + len('a.txt') + len('b.txt') + 2
+second_block += 8 + struct.unpack_from('<H', bad, second_block + 4)[0]
+bad[second_block + 8 + 100] ^= 0x01
+write('bad-checksum.cab', bad)
+write('not-a-cabinet.cab', b'This is plain text, not a cabinet.\r\n' * 4)
