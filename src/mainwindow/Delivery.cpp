@@ -1,0 +1,123 @@
+// The delivery and log steps of the output run.
+#include "mainwindow/OutputRun.h"
+
+#include "common/basCommon.h"
+#include "mainwindow/RunFailure.h"
+#include "platform/AtomicFile.h"
+#include "platform/Cp932.h"
+#include "platform/DateTimeText.h"
+#include "platform/FileCopy.h"
+#include "platform/FileTests.h"
+#include "platform/Folders.h"
+#include "settings/SettingsModel.h"
+
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace {
+
+const QString kBadOutputFolder =
+    QStringLiteral("暗号化ﾌｧｲﾙの出力先ﾌｫﾙﾀﾞの指定に誤りがあります｡\r\n"
+                   "設定ﾌｧｲﾙのﾌｧｲﾙ出力先ﾌｫﾙﾀﾞを確認してください。");
+const QString kOverwriteQuestion = QStringLiteral("既に同じ名前の暗号化ﾌｧｲﾙが存在します。\r\n"
+                                                  "上書きしますか？");
+const QString kOverwriteRefused = QStringLiteral("暗号化ﾌｧｲﾙの出力はﾕｰｻﾞｰにより中止されました。");
+
+// One level only: a missing parent is a failure, as the user must fix it.
+int makeFolder(const QString& path)
+{
+    return ::mkdir(QFile::encodeName(path).constData(), 0755) == 0 ? 0 : errno;
+}
+
+bool ensureFolder(const QString& path, QString& strErrMsg)
+{
+    if (platform::entryExists(path))
+        return true;
+    if (const int rc = makeFolder(path); rc != 0) {
+        runfailure::setFirst(strErrMsg, runfailure::describe(rc, path));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void OutputRun::FncTamberlox(QString& strErrMsg, bool& blnOK)
+{
+    blnOK = false;
+    const QString output = setting(settings::kSectionSystem, settings::kKeyOutput);
+    if (!platform::entryExists(output)) {
+        strErrMsg = kBadOutputFolder;
+        return;
+    }
+    const QString source = platform::joinPath(m_strWorkDir, m_strOutFileName);
+    const QString target = platform::joinPath(output, m_strOutFileName);
+    if (platform::fileExists(target)
+        && m_context.boxes->show(BoxKind::Confirmation, kOverwriteQuestion) != BoxAnswer::Yes) {
+        strErrMsg = kOverwriteRefused;
+        return;
+    }
+    // The copy lands under the final name only when complete.
+    if (const int rc = platform::copyFile(source, target, 0600); rc != 0) {
+        runfailure::setFirst(strErrMsg, runfailure::describe(rc, target));
+        return;
+    }
+    blnOK = true;
+}
+
+void OutputRun::FncMoveLog(QString& strErrMsg, bool& blnOK)
+{
+    blnOK = false;
+    const QString staging = stagingFolder();
+    const QString tempLog = setting(settings::kSectionSystem, settings::kKeyTempLog);
+    if (!ensureFolder(tempLog, strErrMsg))
+        return;
+    const QString runFolder = platform::joinPath(
+        tempLog, platform::formatDateTime(m_context.clock(), platform::DateTimePattern::Dated));
+    if (!ensureFolder(runFolder, strErrMsg))
+        return;
+    // The copies hold the password in plain text (the header): owner only.
+    const QStringList names = QDir(staging).entryList(QDir::Files, QDir::Name);
+    for (const QString& name : names) {
+        const QString target = platform::joinPath(runFolder, name);
+        if (const int rc = platform::copyFile(platform::joinPath(staging, name), target, 0600);
+            rc != 0) {
+            runfailure::setFirst(strErrMsg, runfailure::describe(rc, target));
+            return;
+        }
+    }
+    blnOK = basCommon::FncDelPath(m_strWorkDir, strErrMsg);
+}
+
+void OutputRun::FncCrtLogFile(const QString& strMessage, const QDateTime& dtmRun,
+                              QString& strErrMsg, bool& blnOK)
+{
+    blnOK = false;
+    QString base = setting(settings::kSectionSystem, settings::kKeyLog);
+    const bool fellBack = !platform::entryExists(base);
+    if (fellBack)
+        base = basCommon::FncGetSpecialFolder(m_context, basCommon::kCsidlPersonal);
+    if (base.isEmpty()) {
+        runfailure::setFirst(strErrMsg, runfailure::describe(ENOENT, base));
+        return;
+    }
+    const QString logFolder = platform::joinPath(base, QStringLiteral("TORMEA_REPORT"));
+    if (!ensureFolder(logFolder, strErrMsg))
+        return;
+    const QString logPath = platform::joinPath(
+        logFolder, QStringLiteral("R_MESS%1.txt")
+                       .arg(platform::formatDateTime(dtmRun, platform::DateTimePattern::Compact)));
+    const QByteArray bytes = platform::toCp932(strMessage + QStringLiteral("\r\n"));
+    if (const int rc = platform::writeFileAtomically(logPath, bytes, 0644); rc != 0) {
+        runfailure::setFirst(strErrMsg, runfailure::describe(rc, logPath));
+        return;
+    }
+    if (fellBack)
+        m_context.boxes->show(BoxKind::Information,
+                              QStringLiteral("ﾛｸﾞﾌｧｲﾙを出力するﾌｫﾙﾀﾞの指定に誤りがあります。\r\n"
+                                             "設定ﾌｧｲﾙを確認してください。\r\nﾛｸﾞﾌｧｲﾙは")
+                                  + logFolder + QStringLiteral("に出力されました。"));
+    blnOK = true;
+}

@@ -1,0 +1,137 @@
+#include "mainwindow/OutputRun.h"
+
+#include "common/basCommon.h"
+#include "platform/DateTimeText.h"
+#include "platform/FileTests.h"
+#include "platform/Folders.h"
+#include "settings/clsIniFile.h"
+
+namespace {
+
+const QString kNoFiles = QStringLiteral("暗号化するﾌｧｲﾙを指定してください。");
+const QString kMissingFiles = QStringLiteral("存在しないﾌｧｲﾙが指定されています。\r\n"
+                                             "ﾘｽﾄで選択されているﾌｧｲﾙを確認してください。");
+const QString kNoSettings = QStringLiteral("設定ファイルが存在しません。\r\n"
+                                           "設定ファイルを確認してください。");
+const QString kNoSettingsLabel = QStringLiteral("INIファイル存在エラー");
+
+} // namespace
+
+OutputRun::OutputRun(const AppContext& context, QString strIniPath, IOutputWindow& window)
+    : m_context(context), m_strIniPath(std::move(strIniPath)), m_window(window)
+{
+}
+
+void OutputRun::cmdSend_Click()
+{
+    m_window.setWaitPointer(true);
+    if (!FncChkFile()) {
+        m_window.setWaitPointer(false);
+        return;
+    }
+    if (!platform::fileExists(m_strIniPath)) {
+        m_context.boxes->show(BoxKind::Warning, kNoSettings);
+        basCommon::FncWriteErrLog(m_context, kNoSettings, kNoSettingsLabel);
+        m_window.setWaitPointer(false);
+        return;
+    }
+    QString strErrMsg;
+    const auto step = [&](auto member) {
+        return [this, member](QString& msg, bool& ok) { (this->*member)(msg, ok); };
+    };
+    if (!runStep(QStringLiteral("FncCrtWorkSpace"), step(&OutputRun::FncCrtWorkSpace))
+        || !runStep(QStringLiteral("FncMoveFile"), step(&OutputRun::FncMoveFile))
+        || !runStep(QStringLiteral("FncCrtText"), step(&OutputRun::FncCrtText))
+        || !runStep(QStringLiteral("FncCompress"), step(&OutputRun::FncCompress)))
+        return;
+
+    const QDateTime dtmRun = m_context.clock();
+    const QString strRunTime = platform::formatDateTime(dtmRun, platform::DateTimePattern::Japanese);
+    if (!runStep(QStringLiteral("FncFixFileName"),
+                 [&](QString& msg, bool& ok) { FncFixFileName(dtmRun, msg, ok); })
+        || !runStep(QStringLiteral("FncEncrypt"), step(&OutputRun::FncEncrypt))
+        || !runStep(QStringLiteral("FncTamberlox"), step(&OutputRun::FncTamberlox))
+        || !runStep(QStringLiteral("FncMoveLog"), step(&OutputRun::FncMoveLog)))
+        return;
+
+    const QString message = QStringLiteral("トルメアﾌｧｲﾙは") + strRunTime
+                            + QStringLiteral("正常に出力されました。\r\n出力ﾌｧｲﾙ名は")
+                            + m_strOutFileName + QStringLiteral("です。");
+    bool blnOK = false;
+    FncCrtLogFile(message, dtmRun, strErrMsg, blnOK);
+    if (!blnOK) {
+        // The output is complete: nothing to remove, and the list stays.
+        basCommon::FncWriteErrLog(m_context, strErrMsg, QStringLiteral("FncCrtLogFile"));
+        m_window.setWaitPointer(false);
+        m_context.boxes->show(BoxKind::Warning, strErrMsg);
+        return;
+    }
+    m_window.setWaitPointer(false);
+    m_context.boxes->show(BoxKind::Information, message);
+    FncClrList();
+}
+
+template <typename Step>
+bool OutputRun::runStep(const QString& label, Step step)
+{
+    QString strErrMsg;
+    bool blnOK = false;
+    step(strErrMsg, blnOK);
+    m_window.keepPainted();
+    if (!blnOK)
+        failStep(label, strErrMsg);
+    return blnOK;
+}
+
+void OutputRun::failStep(const QString& label, const QString& strErrMsg)
+{
+    basCommon::FncWriteErrLog(m_context, strErrMsg, label);
+    if (!m_strWorkDir.isEmpty()) {
+        QString ignored;
+        basCommon::FncDelPath(m_strWorkDir, ignored);
+    }
+    m_window.setWaitPointer(false);
+    m_context.boxes->show(BoxKind::Warning, strErrMsg);
+}
+
+bool OutputRun::FncChkFile()
+{
+    const int count = m_window.fileCount();
+    if (count == 0) {
+        m_context.boxes->show(BoxKind::Warning, kNoFiles);
+        return false;
+    }
+    bool missing = false;
+    for (int i = 0; i < count; ++i) {
+        const bool present = platform::fileExists(m_window.filePath(i));
+        m_window.setFileSelected(i, !present);
+        missing = missing || !present;
+    }
+    if (missing) {
+        m_context.boxes->show(BoxKind::Warning, kMissingFiles);
+        return false;
+    }
+    return true;
+}
+
+void OutputRun::FncClrList()
+{
+    for (int i = m_window.fileCount() - 1; i >= 0; --i)
+        m_window.removeFile(i);
+    m_window.focusAddButton();
+}
+
+QString OutputRun::setting(const QString& section, const QString& key) const
+{
+    return clsIniFile().GetValue(m_strIniPath, section, key);
+}
+
+QString OutputRun::stagingFolder() const
+{
+    return platform::joinPath(m_strWorkDir, QStringLiteral("Temp"));
+}
+
+QString OutputRun::archivePath() const
+{
+    return platform::joinPath(m_strWorkDir, QStringLiteral("TEMPU_FILE.cab"));
+}

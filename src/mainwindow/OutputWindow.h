@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// What the output run needs of the main window, so that the run works and
+// is tested without a display.
+class IOutputWindow {
+public:
+    virtual ~IOutputWindow() = default;
+
+    // The file list: full paths in list order, with selection marks.
+    virtual int fileCount() const = 0;
+    virtual QString filePath(int index) const = 0;
+    virtual void setFileSelected(int index, bool selected) = 0;
+    virtual void removeFile(int index) = 0;
+
+    virtual void focusAddButton() = 0;
+    virtual void setWaitPointer(bool wait) = 0;
+
+    // The window handle handed to the archiver.
+    virtual std::int32_t hwnd() const = 0;
+
+    // Called between pieces of long work, so the window can repaint while
+    // refusing user input.
+    virtual void keepPainted() {}
+};

@@ -1,0 +1,119 @@
+// The work space and staging steps of the output run.
+#include "mainwindow/OutputRun.h"
+
+#include "mainwindow/RunFailure.h"
+#include "platform/FileCopy.h"
+#include "platform/FileTests.h"
+#include "platform/Folders.h"
+#include "settings/SettingsModel.h"
+
+#include <QFile>
+#include <QSet>
+#include <cerrno>
+#include <climits>
+#include <sys/stat.h>
+
+namespace {
+
+const QString kBadWorkFolder = QStringLiteral("作業ﾌｫﾙﾀﾞの指定に誤りがあります｡\r\n"
+                                              "設定ﾌｧｲﾙの作業フォルダを確認してください。");
+const QString kNoFreeWorkFolder = QStringLiteral("作業ﾌｫﾙﾀﾞの指定に誤りがあります｡\r\n"
+                                                 "作業ﾌｫﾙﾀﾞを確認してください。");
+const QString kNoFreeName = QStringLiteral("同じ名前のﾌｧｲﾙが処理数を超えています。\r\n"
+                                           "ﾌｧｲﾙ名を変更してください。");
+// The invalid-argument error of the name split, as the user knows it.
+const QString kNoExtension = QStringLiteral("プロシージャの呼び出し、または引数が不正です。");
+
+int makeFolder(const QString& path)
+{
+    return ::mkdir(QFile::encodeName(path).constData(), 0700) == 0 ? 0 : errno;
+}
+
+struct NameParts {
+    QString base;
+    QString extension; // from the last "." on, dot included
+};
+
+// False for a name without ".", which cannot be split.
+bool splitName(const QString& fileName, NameParts& parts)
+{
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return false;
+    parts = {fileName.left(dot), fileName.mid(dot)};
+    return true;
+}
+
+// Staged names compare without case: the archive is opened on Windows.
+QString nameKey(const QString& name)
+{
+    return name.toCaseFolded();
+}
+
+} // namespace
+
+void OutputRun::FncCrtWorkSpace(QString& strErrMsg, bool& blnOK)
+{
+    blnOK = false;
+    m_strWorkDir.clear();
+    const QString temp = setting(settings::kSectionSystem, settings::kKeyTemp);
+    if (!platform::entryExists(temp)) {
+        strErrMsg = kBadWorkFolder;
+        return;
+    }
+    QString candidate = platform::joinPath(temp, QStringLiteral("WorkSpace"));
+    for (int i = 0;; ++i) {
+        if (!platform::entryExists(candidate)) {
+            // Only a folder this run made is ever removed again.
+            if (const int rc = makeFolder(candidate); rc != 0) {
+                runfailure::setFirst(strErrMsg, runfailure::describe(rc, candidate));
+                return;
+            }
+            m_strWorkDir = candidate;
+            blnOK = true;
+            return;
+        }
+        candidate += QString::number(i);
+        if (i == INT_MAX) {
+            strErrMsg = kNoFreeWorkFolder;
+            return;
+        }
+    }
+}
+
+void OutputRun::FncMoveFile(QString& strErrMsg, bool& blnOK)
+{
+    blnOK = false;
+    const QString staging = stagingFolder();
+    if (const int rc = makeFolder(staging); rc != 0) {
+        runfailure::setFirst(strErrMsg, runfailure::describe(rc, staging));
+        return;
+    }
+    // The header is written later under this name; a listed file must not
+    // be replaced by it.
+    QSet<QString> taken{nameKey(QStringLiteral("MAIN_TEXT.txt"))};
+    for (int index = 0; index < m_window.fileCount(); ++index) {
+        const QString source = m_window.filePath(index);
+        const QString fileName = source.mid(source.lastIndexOf(QLatin1Char('/')) + 1);
+        NameParts parts;
+        if (!splitName(fileName, parts)) {
+            runfailure::setFirst(strErrMsg, kNoExtension + QStringLiteral("\r\n") + source);
+            return;
+        }
+        QString target = fileName;
+        for (int j = 0; taken.contains(nameKey(target)); ++j) {
+            if (j == INT_MAX) {
+                strErrMsg = kNoFreeName;
+                return;
+            }
+            target = parts.base + QString::number(j) + parts.extension;
+        }
+        if (const int rc = platform::copyFile(source, platform::joinPath(staging, target)); rc != 0) {
+            runfailure::setFirst(strErrMsg, runfailure::describe(rc, source));
+            return;
+        }
+        taken.insert(nameKey(target));
+        m_window.keepPainted();
+    }
+    blnOK = true;
+}

@@ -1,0 +1,89 @@
+#include "RunFixture.h"
+
+#include "crypto/PassPhrase.h"
+#include "crypto/clsCryptFile.h"
+#include "platform/Cp932.h"
+#include "platform/Folders.h"
+
+#include <QDir>
+
+void RunFixture::SetUp()
+{
+    ASSERT_TRUE(m_root.isValid());
+    for (const char* folder : {"program", "work", "output", "log", "templog", "documents", "reports"})
+        ASSERT_TRUE(QDir().mkpath(at(QString::fromLatin1(folder))));
+    m_context.programFolder = at(QStringLiteral("program"));
+    m_context.documentsFolder = at(QStringLiteral("documents"));
+    m_context.clock = [this] { return m_now; };
+    m_context.boxes = &m_boxes;
+    // The components built beside the tests.
+    m_context.components.programFolder = platform::programFolder();
+    m_context.components.searchSystem = false;
+}
+
+void RunFixture::writeSetting(const QString& key, const QString& value)
+{
+    const bool user = key == settings::kKeyHoukoku || key == settings::kKeyUserId
+                      || key == settings::kKeyPassword || key == settings::kKeyMailAdress;
+    clsIniFile ini;
+    ASSERT_TRUE(ini.WriteIniValue(value, user ? settings::kSectionUser : settings::kSectionSystem,
+                                  key, iniPath()))
+        << ini.GetErrMessage().toStdString();
+}
+
+void RunFixture::writeValidSettings()
+{
+    using namespace settings;
+    clsCryptFile::Environment environment;
+    environment.componentLookup = m_context.components;
+    clsCryptFile crypt(environment);
+    crypt.setInFile(QStringLiteral("パス,word1"));
+    crypt.setPassword(passPhrase());
+    ASSERT_TRUE(crypt.Encrypt(1)) << crypt.GetErrMsg().toStdString();
+    writeSetting(kKeyHoukoku, QStringLiteral("トルメア"));
+    writeSetting(kKeyUserId, QStringLiteral("A123"));
+    writeSetting(kKeyPassword, crypt.OutFile().remove(QStringLiteral("\r\n")));
+    writeSetting(kKeyMailAdress, QStringLiteral("reply@example.jp"));
+    writeSetting(kKeyOutput, at(QStringLiteral("output")));
+    writeSetting(kKeyLog, at(QStringLiteral("log")));
+    writeSetting(kKeyTempLog, at(QStringLiteral("templog")));
+    writeSetting(kKeyTemp, at(QStringLiteral("work")));
+}
+
+QString RunFixture::addReport(const QString& relativePath, const QByteArray& content)
+{
+    const QString path = at(QStringLiteral("reports/") + relativePath);
+    EXPECT_TRUE(testsupport::writeBytes(path, content));
+    m_window.entries.push_back({path, false});
+    return path;
+}
+
+OutputRun& RunFixture::run()
+{
+    if (!m_run)
+        m_run = std::make_unique<OutputRun>(m_context, iniPath(), m_window);
+    return *m_run;
+}
+
+QStringList RunFixture::boxTexts() const
+{
+    QStringList texts;
+    for (const auto& box : m_boxes.boxes)
+        texts << box.text;
+    return texts;
+}
+
+QStringList RunFixture::errorLogs() const
+{
+    QStringList logs;
+    const QDir program(m_context.programFolder);
+    for (const QString& name : program.entryList({QStringLiteral("Err_*.LOG")}, QDir::Files))
+        logs << name + QStringLiteral(": ")
+                    + platform::fromCp932(testsupport::readBytes(program.filePath(name)));
+    return logs;
+}
+
+QStringList RunFixture::workFolders() const
+{
+    return testsupport::entriesOf(at(QStringLiteral("work")));
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "mainwindow/OutputRun.h"
+#include "settings/clsIniFile.h"
+#include "settings/SettingsModel.h"
+
+#include "TestSupport.h"
+
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+// The main window as the run sees it.
+class FakeOutputWindow : public IOutputWindow {
+public:
+    struct Entry {
+        QString path;
+        bool selected = false;
+    };
+
+    int fileCount() const override { return static_cast<int>(entries.size()); }
+    QString filePath(int index) const override { return entries.at(static_cast<size_t>(index)).path; }
+    void setFileSelected(int index, bool selected) override
+    {
+        entries.at(static_cast<size_t>(index)).selected = selected;
+    }
+    void removeFile(int index) override
+    {
+        removed.push_back(index);
+        entries.erase(entries.begin() + index);
+    }
+    void focusAddButton() override { addButtonFocused = true; }
+    void setWaitPointer(bool wait) override { waitPointer.push_back(wait); }
+    std::int32_t hwnd() const override { return 0x1234; }
+    void keepPainted() override
+    {
+        if (onKeepPainted)
+            onKeepPainted();
+    }
+
+    std::vector<Entry> entries;
+    std::vector<int> removed;
+    std::vector<bool> waitPointer;
+    bool addButtonFocused = false;
+    // Lets a test change the world between the steps of a run.
+    std::function<void()> onKeepPainted;
+};
+
+// A program folder, a settings file, report files and folders in a
+// temporary tree; a fixed clock that a test may move.
+class RunFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    QString at(const QString& relative) const { return m_root.filePath(relative); }
+    QString iniPath() const { return settings::iniPath(m_context.programFolder); }
+    void writeSetting(const QString& key, const QString& value);
+    // Writes the eight settings the way the settings window saves them.
+    void writeValidSettings();
+    QString addReport(const QString& relativePath, const QByteArray& content);
+    OutputRun& run();
+    // Texts of the boxes shown so far.
+    QStringList boxTexts() const;
+    // The error logs in the program folder, as "name: decoded record".
+    QStringList errorLogs() const;
+    // Everything below the work-folder setting (the runs' work folders).
+    QStringList workFolders() const;
+
+    QTemporaryDir m_root;
+    RecordingMessageBox m_boxes;
+    AppContext m_context;
+    FakeOutputWindow m_window;
+    QDateTime m_now{QDate(2026, 12, 6), QTime(3, 4, 5)};
+    std::unique_ptr<OutputRun> m_run;
+};
