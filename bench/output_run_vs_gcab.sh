@@ -21,7 +21,7 @@ mkdir -p "$work/reports" "$work/run" "$work/gcab"
 files=$((total_mib / 10))
 for i in $(seq 1 "$files"); do
   if (( i % 2 )); then
-    yes "月報,$i,集計値,12345,67890,東京都,備考なし" | head -c $((10 * 1024 * 1024)) >"$work/reports/report$i.csv"
+    head -c $((10 * 1024 * 1024)) < <(yes "月報,$i,集計値,12345,67890,東京都,備考なし") >"$work/reports/report$i.csv"
   else
     head -c $((10 * 1024 * 1024)) /dev/urandom >"$work/reports/data$i.bin"
   fi
