@@ -25,4 +25,24 @@ struct ComponentLookup {
     QString find(const ComponentName& component) const;
 };
 
+// Loads the component that lookup finds; it stays loaded for the process, as
+// a declared DLL does. On success path holds what was loaded; on failure
+// error holds a description for the user (missing, or not loadable).
+bool loadComponent(const ComponentLookup& lookup, const ComponentName& component, QString& path,
+                   QString& error);
+
+// An entry point of a component loaded from path; null with error set when
+// the component lacks it.
+void* resolveEntryPoint(const QString& path, const ComponentName& component, const char* name,
+                        QString& error);
+
+// resolveEntryPoint into a typed function pointer; false when it is absent.
+template <typename Function>
+bool bindEntryPoint(const QString& path, const ComponentName& component, const char* name,
+                    Function& function, QString& error)
+{
+    function = reinterpret_cast<Function>(resolveEntryPoint(path, component, name, error));
+    return function != nullptr;
+}
+
 } // namespace platform
