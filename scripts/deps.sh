@@ -11,7 +11,7 @@ packages=(
   # fuzzing
   clang libclang-rt-14-dev
   # the desktop: Japanese font, a display for screenshots
-  fonts-ipafont-gothic xvfb xauth imagemagick
+  fonts-ipafont-gothic xvfb xauth imagemagick xdotool
   # benchmarks
   time openssl
 )

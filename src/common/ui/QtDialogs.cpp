@@ -1,0 +1,35 @@
+#include "common/ui/QtDialogs.h"
+
+#include <QDialog>
+#include <QFileDialog>
+
+QString QtFolderPicker::FncSelectFolder(QObject* owner)
+{
+    QFileDialog dialog(qobject_cast<QWidget*>(owner), QString::fromUtf16(kFolderDialogTitle));
+    dialog.setObjectName(QStringLiteral("folderDialog"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted)
+        return kFolderCancelled;
+    // A selection that names no folder gives an empty text, as a failed path
+    // conversion did.
+    return dialog.selectedFiles().value(0);
+}
+
+std::optional<QString> QtFileOpenDialog::showOpen(QWidget* owner)
+{
+    QFileDialog dialog(owner, QString::fromUtf16(kFileOpenDialogTitle));
+    dialog.setObjectName(QStringLiteral("fileOpenDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // The dialog only picks a file; it offers no renaming or deleting.
+    dialog.setOption(QFileDialog::ReadOnly);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.selectedFiles().value(0);
+}
+
+int QtModalRunner::run(QDialog& dialog)
+{
+    return dialog.exec();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "common/FolderPicker.h"
+#include "common/ui/FileOpenDialog.h"
+#include "common/ui/ModalRunner.h"
+
+// The real dialogs, over QFileDialog and QDialog::exec. The platform's own
+// dialog is used where the desktop offers one.
+
+class QtFolderPicker : public IFolderPicker {
+public:
+    // Folders only; cancel gives kFolderCancelled. An owner that is not a
+    // widget shows the dialog without an owner.
+    QString FncSelectFolder(QObject* owner) override;
+};
+
+class QtFileOpenDialog : public IFileOpenDialog {
+public:
+    std::optional<QString> showOpen(QWidget* owner) override;
+};
+
+class QtModalRunner : public IModalRunner {
+public:
+    int run(QDialog& dialog) override;
+};
+
+// Dialog titles, as the user sees them.
+inline constexpr char16_t kFolderDialogTitle[] = u"フォルダの選択";
+inline constexpr char16_t kFileOpenDialogTitle[] = u"ﾌｧｲﾙを指定";

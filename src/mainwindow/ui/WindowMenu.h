@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+class QMenu;
+class QPoint;
+class QKeySequence;
+class QShortcut;
+class QWidget;
+
+// The main window's window menu, the stand-in for the system menu: the usual
+// close entry, a separator, "バージョン情報" and "設定". A right click on the
+// window's background, the Menu key and Alt+Space (when the window manager
+// lets it through) open it. An event filter plays the replaced window
+// procedure: WindowProc handles the two added commands, guarded against
+// re-entry through the modal windows they open, and passes every command on.
+class WindowMenu : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int MENU_ID_VERSION = 256;
+    static constexpr int MENU_ID_SETTING = 257;
+    // The standard close command.
+    static constexpr int SC_CLOSE = 0xF060;
+
+    // Shows the window of a command modally and returns when it has closed.
+    using CommandHandler = std::function<void(int wParam)>;
+
+    // The menu belongs to window; handler opens the two added windows.
+    WindowMenu(QWidget& window, CommandHandler handler);
+
+    // Installation at load and removal at unload; the menu opens only while
+    // installed.
+    void install();
+    void remove();
+    bool isInstalled() const { return m_installed; }
+
+    QMenu* menu() const { return m_menu; }
+    void popup(const QPoint& globalPos);
+
+    // A system command: 256 and 257 open their window unless a command is
+    // being handled; then the standard handling (close for SC_CLOSE).
+    void WindowProc(int wParam);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void addCommand(const QString& name, const QString& text, int wParam);
+    QShortcut* newShortcut(const QKeySequence& keys);
+    void popupAtWindow();
+    bool isBackground(const QPoint& windowPos) const;
+    void CallWindowProc(int wParam);
+
+    QWidget& m_window;
+    CommandHandler m_handler;
+    QMenu* m_menu = nullptr;
+    QShortcut* m_altSpace = nullptr;
+    QShortcut* m_menuKey = nullptr;
+    bool m_installed = false;
+    bool m_blnInSysCommand = false;
+};

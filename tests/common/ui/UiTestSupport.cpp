@@ -1,0 +1,131 @@
+#include "UiTestSupport.h"
+
+#include "crypto/PassPhrase.h"
+#include "crypto/clsCryptFile.h"
+#include "platform/Folders.h"
+#include "settings/SettingsModel.h"
+#include "settings/clsIniFile.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+
+std::optional<QString> ScriptedFileOpenDialog::showOpen(QWidget* owner)
+{
+    owners.push_back(owner);
+    if (answers.empty())
+        return std::nullopt;
+    // Swapped out rather than copied: GCC 12 at -O2 misreads the copy of an
+    // optional QString as uninitialised.
+    std::optional<QString> answer;
+    answer.swap(answers.front());
+    answers.pop_front();
+    return answer;
+}
+
+QString ScriptedFolderPicker::FncSelectFolder(QObject* owner)
+{
+    owners.push_back(owner);
+    if (answers.empty())
+        return kFolderCancelled;
+    QString answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+int ScriptedModalRunner::run(QDialog& dialog)
+{
+    shown << dialog.objectName();
+    dialog.setWindowModality(Qt::ApplicationModal);
+    uitest::activate(dialog);
+    if (!scripts.empty()) {
+        const Script script = std::move(scripts.front());
+        scripts.pop_front();
+        script(dialog);
+    }
+    if (dialog.isVisible())
+        dialog.close();
+    return dialog.result();
+}
+
+namespace uitest {
+
+void activate(QWidget& window)
+{
+    if (!window.isVisible())
+        window.show();
+    window.activateWindow();
+    QCoreApplication::processEvents();
+}
+
+} // namespace uitest
+
+void GuiFixture::SetUp()
+{
+    ASSERT_TRUE(m_root.isValid());
+    for (const char* folder :
+        { "program", "documents", "reports", "output", "log", "templog", "work" })
+        ASSERT_TRUE(QDir().mkpath(at(QString::fromLatin1(folder))));
+    m_context.programFolder = at(QStringLiteral("program"));
+    m_context.documentsFolder = at(QStringLiteral("documents"));
+    m_context.boxes = &m_boxes;
+    // The components built beside the test programs, and nothing else.
+    m_context.components.programFolder = platform::programFolder();
+    m_context.components.searchSystem = false;
+}
+
+void GuiFixture::TearDown()
+{
+    // No window of one test may linger into the next.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
+    QCoreApplication::processEvents();
+}
+
+QString GuiFixture::iniPath() const
+{
+    return settings::iniPath(m_context.programFolder);
+}
+
+void GuiFixture::writeValidSettings()
+{
+    using namespace settings;
+    clsCryptFile::Environment environment;
+    environment.componentLookup = m_context.components;
+    clsCryptFile crypt(environment);
+    crypt.setInFile(QStringLiteral("pass,word1"));
+    crypt.setPassword(passPhrase());
+    ASSERT_TRUE(crypt.Encrypt(1)) << crypt.GetErrMsg().toStdString();
+    const QStringList values { QStringLiteral("トルメア"), QStringLiteral("A123"),
+        crypt.OutFile().remove(QStringLiteral("\r\n")), QStringLiteral("reply@example.jp"),
+        at(QStringLiteral("output")), at(QStringLiteral("log")), at(QStringLiteral("templog")),
+        at(QStringLiteral("work")) };
+    clsIniFile ini;
+    for (Field field : kFields) {
+        const FieldInfo& info = fieldInfo(field);
+        ASSERT_TRUE(
+            ini.WriteIniValue(values[static_cast<int>(field)], info.section, info.key, iniPath()))
+            << ini.GetErrMessage().toStdString();
+    }
+}
+
+QString GuiFixture::writeReport(const QString& relativePath)
+{
+    const QString path = at(QStringLiteral("reports/") + relativePath);
+    EXPECT_TRUE(testsupport::writeBytes(path, QByteArrayLiteral("report")));
+    return path;
+}
+
+QStringList GuiFixture::boxTexts() const
+{
+    QStringList texts;
+    for (const RecordingMessageBox::Box& box : m_boxes.boxes)
+        texts << box.text;
+    return texts;
+}
+
+void GuiFixture::hideComponents()
+{
+    m_context.components.programFolder = at(QStringLiteral("program"));
+    m_context.components.searchSystem = false;
+}

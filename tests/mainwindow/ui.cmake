@@ -1,0 +1,13 @@
+# The list rules without a display.
+tamberlox_add_test(test_target_file_list
+  SOURCES ui/test_target_file_list.cpp
+  LIBS mainwindow tamberlox_test_support)
+
+# The main window and its window menu, driven through their controls. The
+# complete output run through the windows goes here too (a test file beside
+# these, using MainWindowFixture).
+if(TARGET mainwindow_ui)
+  tamberlox_add_test(test_mainwindow_ui
+    SOURCES ui/MainWindowFixture.cpp ui/test_main_window.cpp ui/test_window_menu.cpp
+    LIBS mainwindow_ui tamberlox_ui_test_support tamberlox_gui_test_main)
+endif()
