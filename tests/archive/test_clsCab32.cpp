@@ -1,5 +1,5 @@
-// clsCab32 against a recording fake component: properties, the command line
-// byte for byte, and what Cabcmp reports.
+// clsCab32 against a recording fake component: the command line byte for
+// byte, and what Cabcmp reports.
 #include "FakeCab32.h"
 #include "TestSupport.h"
 #include "archive/clsCab32.h"
@@ -54,45 +54,23 @@ protected:
 
 } // namespace
 
-TEST_F(clsCab32Fake, StartsWithTheDefaultsAndClampsModeAndLevel)
-{
-    clsCab32 cab = make();
-    EXPECT_EQ(cab.MODE(), 1);
-    EXPECT_EQ(cab.LEVEL(), 0);
-    EXPECT_FALSE(cab.Silent() || cab.OverWrite());
-    EXPECT_TRUE(cab.InFile().isEmpty() && cab.OutFile().isEmpty() && cab.GetErrMsg().isEmpty());
-    const struct {
-        std::int16_t mode, level, expectedMode, expectedLevel;
-    } cases[] = {{2, 30, 2, 15}, {2, 21, 2, 21}, {2, 14, 2, 15}, {3, 0, 3, 7}, {3, 8, 3, 7}, {3, 1, 3, 1},
-                 {1, 5, 1, 0},   {4, 9, 4, 0},   {9, 3, 1, 0},   {0, 3, 1, 0}, {-1, 3, 1, 0}};
-    for (const auto& c : cases) {
-        cab.setMODE(c.mode);
-        cab.setLEVEL(c.level);
-        EXPECT_EQ(cab.MODE(), c.expectedMode) << c.mode;
-        EXPECT_EQ(cab.LEVEL(), c.expectedLevel) << c.mode << " " << c.level;
-    }
-    cab.setMODE(3);
-    EXPECT_EQ(cab.LEVEL(), 1);
-    cab.setMODE(1);
-    cab.setLEVEL(5);
-    cab.setMODE(2);
-    EXPECT_EQ(cab.LEVEL(), 15);  // LEVEL set before MODE does not survive
-}
-
+// The edge cases: no OutFile, a folder given with its "/", the
+// single-file form with two blanks, and each method with its level clamped
+// (setting MODE resets LEVEL).
 TEST_F(clsCab32Fake, BuildsTheCompressingCommandLines)
 {
     const QString w = m_w;
-    const QString folderForm = QString("-a -r -mz \"%1/a.cab\" \"%1/Temp/\" *.*").arg(w);
-    EXPECT_EQ(run([&](clsCab32& c) { c.setInFile(w + "/Temp"); c.setOutFile(w + "/a.cab"); }), folderForm);
-    EXPECT_EQ(run([&](clsCab32& c) { c.setInFile(w + "/Temp"); }),
-              QString("-a -r -mz \"%1/Temp.cab\" \"%1/Temp/\" *.*").arg(w));
+    const auto folder = [&](const QString& out) {
+        return [=](clsCab32& c) { c.setInFile(w + "/Temp"); c.setOutFile(out); };
+    };
+    EXPECT_EQ(run(folder(w + "/a.cab")), QString("-a -r -mz \"%1/a.cab\" \"%1/Temp/\" *.*").arg(w));
+    EXPECT_EQ(run(folder({})), QString("-a -r -mz \"%1/Temp.cab\" \"%1/Temp/\" *.*").arg(w));
     EXPECT_EQ(run([&](clsCab32& c) { c.setInFile(w + "/Temp/"); }),
               QString("-a -r -mz \"%1/Temp/.cab\" \"%1/Temp//\" *.*").arg(w));
     EXPECT_EQ(run([&](clsCab32& c) {
+                  folder(w + "/TEMPU_FILE.cab")(c);
                   c.setOverWrite(true);
                   c.setSilent(true);
-                  c.setInFile(w + "/Temp");
-                  c.setOutFile(w + "/TEMPU_FILE.cab");
               }),
               QString("-a -r -i -o -mz \"%1/TEMPU_FILE.cab\" \"%1/Temp/\" *.*").arg(w));
     EXPECT_EQ(m_state->hwnd, reinterpret_cast<void*>(0x1234));
@@ -104,24 +82,24 @@ TEST_F(clsCab32Fake, BuildsTheCompressingCommandLines)
               QString("-a -r -mz  \"%1/b.cab\" \"%1/Temp/\" \"a.txt\"").arg(w));
     EXPECT_EQ(run([&](clsCab32& c) { c.setInFile(w + "/Temp/a.txt"); }),
               QString("-a -r -mz  \"\" \"%1/Temp/\" \"a.txt\"").arg(w));
-}
 
-TEST_F(clsCab32Fake, WritesTheMethodSwitchWithItsLevel)
-{
-    const struct {
-        std::int16_t mode, level;
-        const char* expected;
-    } cases[] = {{2, 30, " -ml15 "}, {2, 21, " -ml21 "}, {3, 0, " -mq7 "}, {3, 3, " -mq3 "}, {4, 0, " -ms "}};
-    for (const auto& m : cases) {
+    const std::tuple<std::int16_t, std::int16_t, const char*> methods[] = {
+        {2, 30, " -ml15 "}, {2, 21, " -ml21 "}, {2, 14, " -ml15 "}, {3, 0, " -mq7 "},
+        {3, 3, " -mq3 "},   {4, 9, " -ms "},    {9, 3, " -mz "},    {-1, 3, " -mz "}};
+    for (const auto& [mode, level, expected] : methods) {
         EXPECT_EQ(run([&](clsCab32& c) {
-                      c.setInFile(m_w + "/Temp");
-                      c.setOutFile(m_w + "/a.cab");
-                      c.setMODE(m.mode);
-                      c.setLEVEL(m.level);
+                      folder(w + "/a.cab")(c);
+                      c.setMODE(mode);
+                      c.setLEVEL(level);
                   }),
-                  QString("-a -r%1\"%2/a.cab\" \"%2/Temp/\" *.*").arg(m.expected, m_w));
+                  QString("-a -r%1\"%2/a.cab\" \"%2/Temp/\" *.*").arg(expected, w));
     }
-    EXPECT_TRUE(run([&](clsCab32& c) { c.setInFile(m_w + "/Temp"); c.setMODE(3); }).startsWith("-a -r -mq1 \""));
+    // A LEVEL set before MODE does not survive it.
+    EXPECT_TRUE(run([&](clsCab32& c) {
+                    c.setInFile(w + "/Temp");
+                    c.setLEVEL(5);
+                    c.setMODE(3);
+                }).startsWith("-a -r -mq1 \""));
 }
 
 TEST_F(clsCab32Fake, SendsJapanesePathsAsCp932Bytes)

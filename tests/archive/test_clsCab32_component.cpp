@@ -61,29 +61,18 @@ TEST(clsCab32Component, CompressesTheStagingFolderAndExtractsItBeside)
     EXPECT_EQ(again.GetErrMsg(), QStringLiteral("圧縮解凍処理にに失敗しました。Error Code:0x8004"));
 }
 
-TEST(clsCab32Component, MissingComponentFailsWithADescription)
-{
-    QTemporaryDir empty;
-    QDir().mkpath(empty.filePath("Temp"));
-    clsCab32 cab(onlyIn(empty.path()));
-    cab.setInFile(empty.filePath("Temp"));
-    const Owner owner;
-    EXPECT_FALSE(cab.Cabcmp(&owner));
-    EXPECT_EQ(cab.GetErrMsg(), QStringLiteral("CAB32.DLL (libcab32.so) が見つかりません。"));
-}
-
-TEST(clsCab32Component, UnusableComponentsFailWithADescription)
+TEST(clsCab32Component, MissingOrUnusableComponentsFailWithADescription)
 {
     QTemporaryDir broken;
-    testsupport::writeBytes(broken.filePath("libcab32.so"), "not a shared library");
     const Owner owner;
-    clsCab32 garbage(onlyIn(broken.path()));
-    garbage.setInFile(broken.path());
-    EXPECT_FALSE(garbage.Cabcmp(&owner));
-    EXPECT_TRUE(garbage.GetErrMsg().startsWith(QStringLiteral("CAB32.DLL を読み込めません。")));
-
-    clsCab32 partial(onlyIn(platform::programFolder() + "/fakecab_partial"));
-    partial.setInFile(broken.path());
-    EXPECT_FALSE(partial.Cabcmp(&owner));
-    EXPECT_EQ(partial.GetErrMsg(), QStringLiteral("CAB32.DLL に Cab がありません。"));
+    const auto failure = [&](const QString& folder) {
+        clsCab32 cab(onlyIn(folder));
+        cab.setInFile(broken.path());
+        EXPECT_FALSE(cab.Cabcmp(&owner));
+        return cab.GetErrMsg();
+    };
+    EXPECT_EQ(failure(broken.path()), QStringLiteral("CAB32.DLL (libcab32.so) が見つかりません。"));
+    testsupport::writeBytes(broken.filePath("libcab32.so"), "not a shared library");
+    EXPECT_TRUE(failure(broken.path()).startsWith(QStringLiteral("CAB32.DLL を読み込めません。")));
+    EXPECT_EQ(failure(platform::programFolder() + "/fakecab_partial"), QStringLiteral("CAB32.DLL に Cab がありません。"));
 }

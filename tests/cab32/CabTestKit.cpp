@@ -68,9 +68,9 @@ void putFile(const QString& path, const QByteArray& bytes, const QDateTime& modi
         file.setFileTime(modified, QFileDevice::FileModificationTime);
 }
 
-std::map<QString, QByteArray> treeOf(const QString& folder)
+QMap<QString, QByteArray> treeOf(const QString& folder)
 {
-    std::map<QString, QByteArray> tree;
+    QMap<QString, QByteArray> tree;
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
@@ -104,17 +104,6 @@ std::uint32_t le(const QByteArray& b, qsizetype at, int bytes)
     return value;
 }
 
-std::uint32_t checksum(const QByteArray& b, qsizetype at, qsizetype size, std::uint32_t sum)
-{
-    qsizetype i = 0;
-    for (; i + 4 <= size; i += 4)
-        sum ^= le(b, at + i, 4);
-    std::uint32_t tail = 0;
-    for (; i < size; ++i)
-        tail = (tail << 8) | static_cast<std::uint8_t>(b.at(at + i));
-    return sum ^ tail;
-}
-
 bool readBlocks(const QByteArray& b, CabFolder& folder)
 {
     qsizetype at = folder.dataOffset;
@@ -122,10 +111,7 @@ bool readBlocks(const QByteArray& b, CabFolder& folder)
         if (at + 8 > b.size())
             return false;
         const auto packed = static_cast<std::uint16_t>(le(b, at + 4, 2));
-        const std::uint32_t stored = le(b, at, 4);
         if (at + 8 + packed > b.size())
-            return false;
-        if (stored != 0 && stored != checksum(b, at + 4, 4, checksum(b, at + 8, packed, 0)))
             return false;
         folder.packedSizes.push_back(packed);
         folder.plainSizes.push_back(static_cast<std::uint16_t>(le(b, at + 6, 2)));
@@ -141,8 +127,6 @@ CabLayout readLayout(const QByteArray& b)
     CabLayout layout;
     if (b.size() < 36 || !b.startsWith("MSCF"))
         return layout;
-    layout.declaredSize = le(b, 8, 4);
-    layout.filesOffset = le(b, 16, 4);
     layout.versionMinor = static_cast<std::uint8_t>(b.at(24));
     layout.versionMajor = static_cast<std::uint8_t>(b.at(25));
     const std::uint32_t folders = le(b, 26, 2), files = le(b, 28, 2);
@@ -156,7 +140,7 @@ CabLayout readLayout(const QByteArray& b)
             return layout;
         layout.folders.push_back(folder);
     }
-    qsizetype at = layout.filesOffset;
+    qsizetype at = le(b, 16, 4);
     for (std::uint32_t i = 0; i < files; ++i) {
         const qsizetype end = b.indexOf('\0', at + 16);
         if (end < 0)
@@ -167,7 +151,7 @@ CabLayout readLayout(const QByteArray& b)
                                 static_cast<std::uint16_t>(le(b, at + 14, 2)), b.mid(at + 16, end - at - 16)});
         at = end + 1;
     }
-    layout.valid = layout.declaredSize == static_cast<std::uint32_t>(b.size());
+    layout.valid = le(b, 8, 4) == static_cast<std::uint32_t>(b.size());
     return layout;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QMap>
 #include <QString>
 
 #include <cstdint>
@@ -28,7 +29,7 @@ void putFile(const QString& path, const QByteArray& bytes,
              const QDateTime& modified = QDateTime(QDate(2021, 3, 4), QTime(5, 6, 8)));
 
 // Every regular file under folder: relative path -> contents.
-std::map<QString, QByteArray> treeOf(const QString& folder);
+QMap<QString, QByteArray> treeOf(const QString& folder);
 
 // The contents of every regular file under folder, sorted. Walks raw byte
 // names, so it also sees names that are not UTF-8 (as gcab writes them).
@@ -53,11 +54,9 @@ struct CabFolder {
 };
 
 // The layout of a cabinet as the Microsoft format describes it. valid is
-// false when a field is out of range or a CFDATA checksum does not match.
+// false when a field is out of range (the extractors check the checksums).
 struct CabLayout {
     bool valid = false;
-    std::uint32_t declaredSize = 0;
-    std::uint32_t filesOffset = 0;
     std::uint8_t versionMinor = 0;
     std::uint8_t versionMajor = 0;
     std::uint16_t flags = 0;

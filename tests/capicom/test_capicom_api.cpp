@@ -1,5 +1,5 @@
 // The component through its C interface: round trips, the text format, and
-// the errors of a misused object.
+// the errors of a misused object or a cut text.
 #include "CapicomTestObject.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 
 namespace {
 
-std::string withoutLineBreaks(std::string text, bool keepLf = false)
+std::string withoutLineBreaks(const std::string& text, bool keepLf = false)
 {
     std::string out;
     for (const char c : text) {
@@ -28,33 +28,29 @@ std::string encrypted(const std::string& text, const std::string& secret = "Zubq
     return result;
 }
 
+// The content, or the error code as text.
 std::string decrypted(const std::string& message, const std::string& secret = "Zubq")
 {
     CapicomTestObject object;
     EXPECT_EQ(object.setSecret(secret), CAPICOM_OK);
     const int code = object.decrypt(message);
-    EXPECT_EQ(code, CAPICOM_OK) << object.lastError();
-    return code == CAPICOM_OK ? object.content() : "<failed>";
+    return code == CAPICOM_OK ? object.content() : "error " + std::to_string(code);
 }
 
-TEST(CapicomRoundTrip, AsciiJapaneseAndEmptyTextComeBack)
+TEST(CapicomRoundTrip, TextsComeBackWithOrWithoutLineBreaksAndEachEncryptionIsFresh)
 {
-    for (const std::string& text : {std::string("Secret-Pass_01"), kJapaneseCp932, std::string(),
-                                   std::string(500, 'x') + kJapaneseCp932}) {
+    for (const std::string& text : {kJapaneseCp932, std::string(), std::string(500, 'x') + kJapaneseCp932}) {
         const std::string message = encrypted(text);
         EXPECT_EQ(decrypted(message), text);
         EXPECT_EQ(decrypted(withoutLineBreaks(message)), text) << "CR LF removed, as the settings file keeps it";
         EXPECT_EQ(decrypted(withoutLineBreaks(message, true)), text) << "LF only";
     }
-}
-
-TEST(CapicomRoundTrip, JapaneseSecretWorksAndEachEncryptionIsFresh)
-{
     const std::string first = encrypted("abc", kJapaneseCp932);
-    const std::string second = encrypted("abc", kJapaneseCp932);
-    EXPECT_NE(first, second) << "random IV and salt";
+    EXPECT_NE(first, encrypted("abc", kJapaneseCp932)) << "random IV and salt";
     EXPECT_EQ(decrypted(first, kJapaneseCp932), "abc");
-    EXPECT_EQ(decrypted(second, kJapaneseCp932), "abc");
+    EXPECT_EQ(decrypted(first, "Zubr"), "error " + std::to_string(CAPICOM_E_BAD_DATA));
+    // 0x81 0x20 is a lead byte with an impossible trail byte.
+    EXPECT_EQ(decrypted(encrypted(std::string("a\x81\x20z", 4))), "a? z");
 }
 
 TEST(CapicomFormat, Base64LinesOf64WithCrLfAfterEach)
@@ -65,8 +61,7 @@ TEST(CapicomFormat, Base64LinesOf64WithCrLfAfterEach)
         EXPECT_EQ(message.substr(message.size() - 2), "\r\n") << "the last line ends with CR LF too";
         std::size_t lineStart = 0;
         for (std::size_t at = message.find("\r\n"); at != std::string::npos; at = message.find("\r\n", lineStart)) {
-            const bool last = at + 2 == message.size();
-            EXPECT_TRUE(last ? at - lineStart <= 64 : at - lineStart == 64) << message;
+            EXPECT_TRUE(at + 2 == message.size() ? at - lineStart <= 64 : at - lineStart == 64) << message;
             lineStart = at + 2;
         }
         const std::string compact = withoutLineBreaks(message);
@@ -75,15 +70,18 @@ TEST(CapicomFormat, Base64LinesOf64WithCrLfAfterEach)
     }
 }
 
-TEST(CapicomErrors, WrongPassPhraseFailsAndKeepsTheContent)
+// Run under AddressSanitizer this also shows that nothing reads past a cut.
+TEST(CapicomErrors, EveryTruncatedTextFailsAndTheContentIsKept)
 {
-    const std::string message = encrypted(kJapaneseCp932);
-    CapicomTestObject object;
-    ASSERT_EQ(object.setContent("before"), CAPICOM_OK);
-    ASSERT_EQ(object.setSecret("Zubr"), CAPICOM_OK);
-    EXPECT_EQ(object.decrypt(message), CAPICOM_E_BAD_DATA);
-    EXPECT_FALSE(object.lastError().empty());
-    EXPECT_EQ(object.content(), "before");
+    const std::string text = encrypted(kJapaneseCp932);
+    for (std::size_t length = 0; length + 2 < text.size(); ++length) {
+        CapicomTestObject object;
+        ASSERT_EQ(object.setSecret("Zubq"), CAPICOM_OK);
+        ASSERT_EQ(object.setContent("before"), CAPICOM_OK);
+        EXPECT_NE(object.decrypt(text.substr(0, length)), CAPICOM_OK) << length;
+        EXPECT_FALSE(object.lastError().empty());
+        EXPECT_EQ(object.content(), "before");
+    }
 }
 
 TEST(CapicomErrors, MisuseIsRefusedWithADescription)
@@ -92,46 +90,20 @@ TEST(CapicomErrors, MisuseIsRefusedWithADescription)
     std::string result = "unchanged";
     EXPECT_EQ(object.encrypt(result), CAPICOM_E_NO_SECRET);
     EXPECT_FALSE(object.lastError().empty());
-    EXPECT_EQ(object.decrypt("AAAA"), CAPICOM_E_NO_SECRET);
     ASSERT_EQ(object.setSecret("Zubq"), CAPICOM_OK);
     EXPECT_EQ(object.lastError(), "") << "success clears the description";
     EXPECT_EQ(object.encrypt(result), CAPICOM_E_NO_CONTENT);
     EXPECT_EQ(result, "unchanged");
-
-    EXPECT_EQ(capicom_set_algorithm_name(object.get(), 2), CAPICOM_OK);
-    for (const int other : {0, 1, 3, 4, -1})
-        EXPECT_EQ(capicom_set_algorithm_name(object.get(), other), CAPICOM_E_NOT_SUPPORTED);
-    for (const int length : {0, 2, 5})
-        EXPECT_EQ(capicom_set_algorithm_key_length(object.get(), length), CAPICOM_OK);
-    for (const int length : {-1, 6})
-        EXPECT_EQ(capicom_set_algorithm_key_length(object.get(), length), CAPICOM_E_INVALID_ARGUMENT);
-
-    EXPECT_EQ(capicom_set_secret(object.get(), nullptr, 3), CAPICOM_E_INVALID_ARGUMENT);
-    EXPECT_EQ(capicom_set_content(object.get(), nullptr, 1), CAPICOM_E_INVALID_ARGUMENT);
+    // DES (2) only; key lengths 0 (maximum) to 5.
+    for (const int name : {2, 0, 3, -1})
+        EXPECT_EQ(capicom_set_algorithm_name(object.get(), name), name == 2 ? CAPICOM_OK : CAPICOM_E_NOT_SUPPORTED);
+    for (const int length : {0, 5, -1, 6})
+        EXPECT_EQ(capicom_set_algorithm_key_length(object.get(), length),
+                  length >= 0 && length <= 5 ? CAPICOM_OK : CAPICOM_E_INVALID_ARGUMENT);
     EXPECT_EQ(capicom_encrypt(object.get(), nullptr, nullptr), CAPICOM_E_INVALID_ARGUMENT);
-    EXPECT_EQ(capicom_get_content(object.get(), nullptr, nullptr), CAPICOM_E_INVALID_ARGUMENT);
-    EXPECT_EQ(capicom_decrypt(object.get(), nullptr, 0), CAPICOM_E_BAD_STRUCTURE) << "empty text";
-}
-
-TEST(CapicomErrors, NullObjectIsRefusedEverywhere)
-{
-    const char* text = nullptr;
-    size_t length = 0;
-    EXPECT_EQ(capicom_set_algorithm_name(nullptr, 2), CAPICOM_E_INVALID_ARGUMENT);
-    EXPECT_EQ(capicom_set_algorithm_key_length(nullptr, 0), CAPICOM_E_INVALID_ARGUMENT);
-    EXPECT_EQ(capicom_set_secret(nullptr, "a", 1), CAPICOM_E_INVALID_ARGUMENT);
-    EXPECT_EQ(capicom_set_content(nullptr, "a", 1), CAPICOM_E_INVALID_ARGUMENT);
-    EXPECT_EQ(capicom_get_content(nullptr, &text, &length), CAPICOM_E_INVALID_ARGUMENT);
-    EXPECT_EQ(capicom_encrypt(nullptr, &text, &length), CAPICOM_E_INVALID_ARGUMENT);
     EXPECT_EQ(capicom_decrypt(nullptr, "a", 1), CAPICOM_E_INVALID_ARGUMENT);
     EXPECT_NE(capicom_last_error(nullptr), nullptr);
     capicom_destroy(nullptr);
-}
-
-TEST(CapicomText, InvalidCp932BecomesQuestionMark)
-{
-    // 0x81 0x20 is a lead byte with an impossible trail byte.
-    EXPECT_EQ(decrypted(encrypted(std::string("a\x81\x20z", 4))), "a? z");
 }
 
 } // namespace

@@ -11,17 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <utility>
 #include <vector>
-
-// Readable QStrings in failure reports.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
 
 inline QByteArray readFile(const QString& path)
 {
@@ -38,7 +29,7 @@ inline void writeFile(const QString& path, const QByteArray& data)
 
 // The real provider over a key container made once for the test program
 // (an RSA 2048 pair takes a moment to make).
-inline std::shared_ptr<platform::CryptoProvider> sharedTestProvider()
+inline std::shared_ptr<platform::OpenSslCryptoProvider> sharedTestProvider()
 {
     static QTemporaryDir folder;
     static const auto provider = std::make_shared<platform::OpenSslCryptoProvider>(
@@ -46,21 +37,11 @@ inline std::shared_ptr<platform::CryptoProvider> sharedTestProvider()
     return provider;
 }
 
-// Everything one call of clsCryptFile raised.
-struct Events {
-    std::vector<std::pair<std::int32_t, std::int32_t>> crypting;
-    int crypted = 0;
-
-    void attach(clsCryptFile& cryptFile)
-    {
-        cryptFile.Crypting = [this](std::int32_t done, std::int32_t size) { crypting.emplace_back(done, size); };
-        cryptFile.Crypted = [this] { ++crypted; };
-    }
-};
+using Totals = std::vector<std::pair<std::int32_t, std::int32_t>>;
 
 class CryptFileTest : public ::testing::Test {
 protected:
-    QString path(const QString& name) const { return m_folder.filePath(name); }
+    QString path(const char* name) const { return m_folder.filePath(QString::fromLatin1(name)); }
 
     clsCryptFile::Environment environment() const
     {
@@ -70,19 +51,22 @@ protected:
         return env;
     }
 
-    // A clsCryptFile on the real services with InFile "in", OutFile "out".
+    // A clsCryptFile with InFile "in", OutFile "out", its events recorded.
     clsCryptFile make(const QString& password, clsCryptFile::Environment env)
     {
         clsCryptFile cryptFile(std::move(env));
-        cryptFile.setInFile(path(QStringLiteral("in")));
-        cryptFile.setOutFile(path(QStringLiteral("out")));
+        cryptFile.setInFile(path("in"));
+        cryptFile.setOutFile(path("out"));
         cryptFile.setPassword(password);
-        m_events = Events();
-        m_events.attach(cryptFile);
+        m_crypting.clear();
+        m_crypted = 0;
+        cryptFile.Crypting = [this](std::int32_t done, std::int32_t size) { m_crypting.emplace_back(done, size); };
+        cryptFile.Crypted = [this] { ++m_crypted; };
         return cryptFile;
     }
     clsCryptFile make(const QString& password) { return make(password, environment()); }
 
     QTemporaryDir m_folder;
-    Events m_events;
+    Totals m_crypting;
+    int m_crypted = 0;
 };

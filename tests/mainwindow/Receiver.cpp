@@ -39,13 +39,10 @@ QMap<QString, QByteArray> extract(const QByteArray& cab, const QString& scratchF
     const QString outFolder = scratchFolder + QStringLiteral("/extracted");
     QMap<QString, QByteArray> files;
     QByteArray output;
+    const QStringList arguments{QStringLiteral("-q"), QStringLiteral("-e"), QStringLiteral("CP932"),
+                                QStringLiteral("-d"), outFolder, cabPath};
     ok = testsupport::writeBytes(cabPath, cab)
-         && testsupport::runProgram(QStringLiteral("cabextract"),
-                                    {QStringLiteral("-q"), QStringLiteral("-e"),
-                                     QStringLiteral("CP932"), QStringLiteral("-d"), outFolder,
-                                     cabPath},
-                                    &output)
-                == 0;
+         && testsupport::runProgram(QStringLiteral("cabextract"), arguments, &output) == 0;
     QDirIterator it(outFolder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();

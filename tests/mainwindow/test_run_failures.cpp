@@ -6,75 +6,70 @@
 
 namespace {
 
-const QString kOutName = QStringLiteral("TMPA12320261206030405.txt");
+const QString kOutPath = QStringLiteral("output/TMPA12320261206030405.txt");
 
 class RunFailureTest : public RunFixture {
 protected:
-    // The one warning box a failed step ends with, and its error log.
-    void expectStepFailure(const QString& label, const QString& message)
+    void SetUp() override
     {
-        ASSERT_FALSE(m_boxes.boxes.empty());
-        EXPECT_EQ(m_boxes.boxes.back().kind, BoxKind::Warning);
-        EXPECT_EQ(m_boxes.boxes.back().text, message);
-        EXPECT_EQ(errorLogs(),
-                  QStringList{QStringLiteral("Err_20261206030405.LOG: ") + message
-                              + QLatin1Char(',') + label + QStringLiteral("\r\n")});
-        EXPECT_TRUE(workFolders().isEmpty()) << workFolders().join(' ').toStdString();
-        EXPECT_EQ(m_window.entries.size(), m_listed);
-        EXPECT_EQ(m_window.waitPointer.back(), false);
-    }
-    void listOneReport()
-    {
+        RunFixture::SetUp();
+        writeValidSettings();
         addReport(QStringLiteral("report.xls"), "data");
-        m_listed = m_window.entries.size();
     }
-    size_t m_listed = 0;
+    // Runs; the run ends with one warning box (message, or the box's own
+    // text when empty), its error log under label, no work folder and the
+    // list kept. Gives the box's text.
+    QString failsAt(const QString& label, const QString& message = {})
+    {
+        const size_t listed = m_window.entries.size();
+        run().cmdSend_Click();
+        EXPECT_FALSE(m_boxes.boxes.empty());
+        const QString text = m_boxes.boxes.empty() ? QString() : m_boxes.boxes.back().text;
+        EXPECT_EQ(m_boxes.boxes.back().kind, BoxKind::Warning);
+        EXPECT_FALSE(text.isEmpty());
+        if (!message.isEmpty()) {
+            EXPECT_EQ(text, message);
+        }
+        EXPECT_EQ(errorLogs(), QStringList{QStringLiteral("Err_20261206030405.LOG: ") + text + QLatin1Char(',')
+                                           + label + QStringLiteral("\r\n")});
+        EXPECT_TRUE(workFolders().isEmpty()) << workFolders().join(' ').toStdString();
+        EXPECT_EQ(m_window.entries.size(), listed);
+        EXPECT_EQ(m_window.waitPointer, (std::vector<bool>{true, false}));
+        return text;
+    }
 };
 
 } // namespace
 
-TEST_F(RunFailureTest, EmptyListStopsBeforeTheSettingsFile)
+TEST_F(RunFailureTest, EmptyListOrMissingFilesStopBeforeAnyStep)
 {
+    m_window.entries.clear();
     run().cmdSend_Click();
     EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("暗号化するﾌｧｲﾙを指定してください。")});
-    EXPECT_TRUE(errorLogs().isEmpty());
-    EXPECT_EQ(m_window.waitPointer, (std::vector<bool>{true, false}));
-}
 
-TEST_F(RunFailureTest, MissingListedFilesAreSelected)
-{
-    writeValidSettings();
+    // Every missing entry is selected, the others are not; a folder counts as missing.
     addReport(QStringLiteral("here.xls"), "x");
     m_window.entries.push_back({at(QStringLiteral("reports/gone1.xls")), false});
-    m_window.entries.push_back({at(QStringLiteral("reports")), false}); // a folder does not count
+    m_window.entries.push_back({at(QStringLiteral("reports")), false});
     m_window.entries[0].selected = true;
+    m_boxes.boxes.clear();
     run().cmdSend_Click();
     EXPECT_FALSE(m_window.entries[0].selected);
-    EXPECT_TRUE(m_window.entries[1].selected);
-    EXPECT_TRUE(m_window.entries[2].selected);
+    EXPECT_TRUE(m_window.entries[1].selected && m_window.entries[2].selected);
     EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("存在しないﾌｧｲﾙが指定されています。\r\n"
                                                      "ﾘｽﾄで選択されているﾌｧｲﾙを確認してください。")});
     EXPECT_TRUE(errorLogs().isEmpty());
+    EXPECT_EQ(m_window.waitPointer, (std::vector<bool>{true, false, true, false}));
 }
 
 TEST_F(RunFailureTest, MissingSettingsFileShowsTheBoxBeforeLogging)
 {
-    listOneReport();
+    ASSERT_TRUE(QFile::remove(iniPath()));
     const QString message = QStringLiteral("設定ファイルが存在しません。\r\n設定ファイルを確認してください。");
-    QStringList logsWhenBoxShown;
-    struct LoggingBoxes : RecordingMessageBox {
-        std::function<void()> onShow;
-        BoxAnswer show(BoxKind kind, const QString& text) override
-        {
-            onShow();
-            return RecordingMessageBox::show(kind, text);
-        }
-    } boxes;
-    boxes.onShow = [&] { logsWhenBoxShown = errorLogs(); };
-    m_context.boxes = &boxes;
+    QStringList logsWhenBoxShown{QStringLiteral("<no box>")};
+    m_boxes.onShow = [&](BoxKind) { logsWhenBoxShown = errorLogs(); };
     run().cmdSend_Click();
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, message);
+    EXPECT_EQ(boxTexts(), QStringList{message});
     EXPECT_TRUE(logsWhenBoxShown.isEmpty());
     EXPECT_EQ(errorLogs(), QStringList{QStringLiteral("Err_20261206030405.LOG: ") + message
                                        + QStringLiteral(",INIファイル存在エラー\r\n")});
@@ -82,106 +77,68 @@ TEST_F(RunFailureTest, MissingSettingsFileShowsTheBoxBeforeLogging)
 
 TEST_F(RunFailureTest, WorkFolderSettingMissing)
 {
-    writeValidSettings();
     writeSetting(settings::kKeyTemp, at(QStringLiteral("no-such-work")));
-    listOneReport();
-    run().cmdSend_Click();
-    expectStepFailure(QStringLiteral("FncCrtWorkSpace"),
-                      QStringLiteral("作業ﾌｫﾙﾀﾞの指定に誤りがあります｡\r\n"
-                                     "設定ﾌｧｲﾙの作業フォルダを確認してください。"));
+    failsAt(QStringLiteral("FncCrtWorkSpace"), QStringLiteral("作業ﾌｫﾙﾀﾞの指定に誤りがあります｡\r\n"
+                                                              "設定ﾌｧｲﾙの作業フォルダを確認してください。"));
     EXPECT_TRUE(run().strWorkDir().isEmpty());
 }
 
 TEST_F(RunFailureTest, FileNameWithoutDotFailsTheStaging)
 {
-    writeValidSettings();
-    listOneReport();
     const QString readme = addReport(QStringLiteral("README"), "x");
-    m_listed = m_window.entries.size();
-    run().cmdSend_Click();
-    expectStepFailure(QStringLiteral("FncMoveFile"),
-                      QStringLiteral("プロシージャの呼び出し、または引数が不正です。\r\n") + readme);
+    failsAt(QStringLiteral("FncMoveFile"), QStringLiteral("プロシージャの呼び出し、または引数が不正です。\r\n") + readme);
 }
 
 TEST_F(RunFailureTest, PasswordThatCannotBeDecipheredWritesNoHeader)
 {
-    writeValidSettings();
     writeSetting(settings::kKeyPassword, QStringLiteral("not a stored password"));
-    listOneReport();
-    run().cmdSend_Click();
-    ASSERT_FALSE(m_boxes.boxes.empty());
-    const QString message = m_boxes.boxes.back().text;
-    EXPECT_FALSE(message.isEmpty());
-    expectStepFailure(QStringLiteral("FncCrtText"), message);
+    failsAt(QStringLiteral("FncCrtText"));
 }
 
 TEST_F(RunFailureTest, ArchiverFailureIsTheCompressStep)
 {
-    writeValidSettings();
-    listOneReport();
-    m_context.components.programFolder = at(QStringLiteral("program")); // no archiver there
-    // The password is deciphered before the archiver is needed.
-    m_context.components.searchSystem = false;
-    QDir().mkpath(at(QStringLiteral("program")));
+    // Only the pass-phrase component where the components are looked for:
+    // the password is deciphered before the archiver is needed.
+    m_context.components.programFolder = at(QStringLiteral("program"));
     QFile::link(platform::joinPath(platform::programFolder(), QStringLiteral("libcapicom.so")),
                 at(QStringLiteral("program/libcapicom.so")));
-    run().cmdSend_Click();
-    ASSERT_FALSE(m_boxes.boxes.empty());
-    expectStepFailure(QStringLiteral("FncCompress"), m_boxes.boxes.back().text);
-    EXPECT_FALSE(m_boxes.boxes.back().text.isEmpty());
+    failsAt(QStringLiteral("FncCompress"));
 }
 
 TEST_F(RunFailureTest, OutputFolderMissing)
 {
-    writeValidSettings();
     writeSetting(settings::kKeyOutput, at(QStringLiteral("no-such-output")));
-    listOneReport();
-    run().cmdSend_Click();
-    expectStepFailure(QStringLiteral("FncTamberlox"),
-                      QStringLiteral("暗号化ﾌｧｲﾙの出力先ﾌｫﾙﾀﾞの指定に誤りがあります｡\r\n"
-                                     "設定ﾌｧｲﾙのﾌｧｲﾙ出力先ﾌｫﾙﾀﾞを確認してください。"));
+    failsAt(QStringLiteral("FncTamberlox"), QStringLiteral("暗号化ﾌｧｲﾙの出力先ﾌｫﾙﾀﾞの指定に誤りがあります｡\r\n"
+                                                           "設定ﾌｧｲﾙのﾌｧｲﾙ出力先ﾌｫﾙﾀﾞを確認してください。"));
 }
 
 TEST_F(RunFailureTest, OverwriteRefusedLeavesTheExistingFile)
 {
-    writeValidSettings();
-    listOneReport();
-    ASSERT_TRUE(testsupport::writeBytes(at(QStringLiteral("output/") + kOutName), "earlier"));
+    ASSERT_TRUE(testsupport::writeBytes(at(kOutPath), "earlier"));
     m_boxes.answers = {BoxAnswer::No};
-    run().cmdSend_Click();
-    expectStepFailure(QStringLiteral("FncTamberlox"),
-                      QStringLiteral("暗号化ﾌｧｲﾙの出力はﾕｰｻﾞｰにより中止されました。"));
-    EXPECT_EQ(testsupport::readBytes(at(QStringLiteral("output/") + kOutName)), "earlier");
+    failsAt(QStringLiteral("FncTamberlox"), QStringLiteral("暗号化ﾌｧｲﾙの出力はﾕｰｻﾞｰにより中止されました。"));
+    EXPECT_EQ(testsupport::readBytes(at(kOutPath)), "earlier");
     EXPECT_TRUE(testsupport::entriesOf(at(QStringLiteral("templog"))).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(at(QStringLiteral("log/TORMEA_REPORT"))));
 }
 
 TEST_F(RunFailureTest, AttachmentLogParentMissingFailsAfterDelivery)
 {
-    writeValidSettings();
     const QString tempLog = at(QStringLiteral("gone/templog"));
     writeSetting(settings::kKeyTempLog, tempLog);
-    listOneReport();
-    run().cmdSend_Click();
-    ASSERT_FALSE(m_boxes.boxes.empty());
-    expectStepFailure(QStringLiteral("FncMoveLog"), m_boxes.boxes.back().text);
-    EXPECT_TRUE(m_boxes.boxes.back().text.endsWith(tempLog));
-    // Delivered before the failure, and it stays.
-    EXPECT_TRUE(QFileInfo::exists(at(QStringLiteral("output/") + kOutName)));
+    EXPECT_TRUE(failsAt(QStringLiteral("FncMoveLog")).endsWith(tempLog));
+    EXPECT_TRUE(QFileInfo::exists(at(kOutPath))) << "delivered before the failure, and it stays";
 }
 
 TEST_F(RunFailureTest, RunLogThatCannotBeWrittenKeepsTheList)
 {
-    writeValidSettings();
-    listOneReport();
-    // A folder where the run log's folder should be created is a file.
+    // A file where the run log's folder should be created.
     ASSERT_TRUE(testsupport::writeBytes(at(QStringLiteral("log/TORMEA_REPORT")), "in the way"));
     run().cmdSend_Click();
     ASSERT_EQ(m_boxes.boxes.size(), 1u);
-    const QString message = m_boxes.boxes[0].text;
-    EXPECT_EQ(errorLogs(), QStringList{QStringLiteral("Err_20261206030405.LOG: ") + message
+    EXPECT_EQ(errorLogs(), QStringList{QStringLiteral("Err_20261206030405.LOG: ") + m_boxes.boxes[0].text
                                        + QStringLiteral(",FncCrtLogFile\r\n")});
     EXPECT_EQ(m_window.entries.size(), 1u);
     EXPECT_FALSE(m_window.addButtonFocused);
-    EXPECT_TRUE(QFileInfo::exists(at(QStringLiteral("output/") + kOutName)));
+    EXPECT_TRUE(QFileInfo::exists(at(kOutPath)));
 }

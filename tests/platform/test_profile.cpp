@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <array>
 #include <cerrno>
 #include <gtest/gtest.h>
 
@@ -18,152 +19,81 @@ namespace {
 
 class ProfileTest : public ::testing::Test {
 protected:
-    QString path(const QString& name = QStringLiteral("test.ini")) const
-    {
-        return m_dir.filePath(name);
-    }
+    QString path() const { return m_dir.filePath(QStringLiteral("test.ini")); }
     QByteArray read(const QByteArray& section, const QByteArray& key, int size = 255) const
     {
         return getProfileString(section, key, "<default>", size, path());
     }
+    // Writes every key, then gives the file's bytes.
+    QByteArray write(std::initializer_list<std::array<QByteArray, 3>> values)
+    {
+        for (const auto& [section, key, value] : values)
+            EXPECT_EQ(writeProfileString(section, key, value, path()), 0) << key.constData();
+        return readBytes(path());
+    }
     QTemporaryDir m_dir;
 };
 
-// Awkward hand-edited lines, as people and other tools write them.
-const QByteArray kHandWritten =
-    "; comment line\r\n"
-    "[user]\r\n"
-    "  houkoku \t=\t  value with blanks  \r\n"
-    "dq=\"quoted\"\r\n"
-    "sq='single'\r\n"
-    "unmatched=\"open\r\n"
-    "semi=abc ; not a comment\r\n"
-    "eq=b=c\r\n"
-    "no equals sign here\r\n"
-    "dup=first\r\n"
-    "DUP=second\r\n"
-    "empty=\r\n"
-    "\r\n"
-    "[USER]\r\n"
-    "onlyinsecond=x\r\n"
-    "[ spaced ]\n"
-    "lf=only\n"
-    "[\x95\x5c]\r\n"
-    "\x83\x5c=trail 5c key\r\n"
-    "[\x89\x5d]\r\n"
-    "k=trail 5d section\r\n"
-    "last=no newline";
-
 } // namespace
 
+// Awkward hand-edited lines, as people and other tools write them.
 TEST_F(ProfileTest, ReadsHandWrittenFileAsWindowsDoes)
 {
-    ASSERT_TRUE(writeBytes(path(), kHandWritten));
-    EXPECT_EQ(read("USER", "HOUKOKU"), "value with blanks");
-    EXPECT_EQ(read("User", "dq"), "quoted");
-    EXPECT_EQ(read("user", "sq"), "single");
-    EXPECT_EQ(read("user", "unmatched"), "\"open");
-    EXPECT_EQ(read("user", "semi"), "abc ; not a comment");
-    EXPECT_EQ(read("user", "eq"), "b=c");
-    EXPECT_EQ(read("user", "no equals sign here"), "<default>");
-    EXPECT_EQ(read("user", "dup"), "first");
-    EXPECT_EQ(read("user", "empty"), "");
-    // Only the first section of a name is searched.
-    EXPECT_EQ(read("user", "onlyinsecond"), "<default>");
-    EXPECT_EQ(read("spaced", "lf"), "only");
-    EXPECT_EQ(read("\x95\x5c", "\x83\x5c"), "trail 5c key");
-    EXPECT_EQ(read("\x89\x5d", "k"), "trail 5d section");
-    EXPECT_EQ(read("\x89\x5d", "last"), "no newline");
-    // A trail byte that looks like a letter is not folded.
-    EXPECT_EQ(read("\x89\x7d", "k"), "<default>");
-}
-
-TEST_F(ProfileTest, MissingFileSectionOrKeyGivesDefault)
-{
-    EXPECT_EQ(read("USER", "HOUKOKU"), "<default>");
-    EXPECT_EQ(getProfileInt("USER", "X", 7, path()), 7);
-    ASSERT_TRUE(writeBytes(path(), "[USER]\r\nA=1\r\n"));
-    EXPECT_EQ(read("SYSTEM", "A"), "<default>");
-    EXPECT_EQ(read("USER", "B"), "<default>");
-    // A folder where the file should be reads as missing too.
-    QDir(m_dir.path()).mkdir(QStringLiteral("dir.ini"));
-    EXPECT_EQ(getProfileString("USER", "A", "", 255, path(QStringLiteral("dir.ini"))), "");
+    EXPECT_EQ(read("USER", "HOUKOKU"), "<default>") << "no file";
+    ASSERT_TRUE(writeBytes(path(), "; comment line\r\n[user]\r\n  houkoku \t=\t  value with blanks  \r\n"
+                                   "dq=\"quoted\"\r\nsq='single'\r\nunmatched=\"open\r\nsemi=abc ; not a comment\r\n"
+                                   "eq=b=c\r\nno equals sign here\r\ndup=first\r\nDUP=second\r\nempty=\r\n\r\n"
+                                   "[USER]\r\nonlyinsecond=x\r\n[ spaced ]\nlf=only\n[\x95\x5c]\r\n"
+                                   "\x83\x5c=trail 5c key\r\n[\x89\x5d]\r\nk=trail 5d section\r\nlast=no newline"));
+    const std::pair<std::array<QByteArray, 2>, QByteArray> cases[] = {
+        {{"USER", "HOUKOKU"}, "value with blanks"}, {{"User", "dq"}, "quoted"}, {{"user", "sq"}, "single"},
+        {{"user", "unmatched"}, "\"open"}, {{"user", "semi"}, "abc ; not a comment"}, {{"user", "eq"}, "b=c"},
+        {{"user", "no equals sign here"}, "<default>"}, {{"user", "dup"}, "first"}, {{"user", "empty"}, ""},
+        {{"user", "onlyinsecond"}, "<default>"}, // only the first section of a name counts
+        {{"spaced", "lf"}, "only"}, {{"\x95\x5c", "\x83\x5c"}, "trail 5c key"}, {{"\x89\x5d", "k"}, "trail 5d section"},
+        {{"\x89\x5d", "last"}, "no newline"}, {{"\x89\x7d", "k"}, "<default>"}, // a trail byte is not case-folded
+        {{"SYSTEM", "k"}, "<default>"}, {{"USER", "none"}, "<default>"}};
+    for (const auto& [name, value] : cases)
+        EXPECT_EQ(read(name[0], name[1]), value) << name[0].constData() << "/" << name[1].constData();
+    // A folder where the file should be reads as missing.
+    EXPECT_EQ(getProfileString("user", "dq", "", 255, m_dir.path()), "");
 }
 
 TEST_F(ProfileTest, IntegerReadTakesLeadingDigits)
 {
+    EXPECT_EQ(getProfileInt("N", "a", 7, path()), 7);
     ASSERT_TRUE(writeBytes(path(), "[N]\r\na=  42abc\r\nb=0x1A\r\nc=abc\r\nd=-5\r\ne=\"17\"\r\n"));
-    EXPECT_EQ(getProfileInt("N", "a", 0, path()), 42);
-    EXPECT_EQ(getProfileInt("N", "b", 0, path()), 26);
-    EXPECT_EQ(getProfileInt("N", "c", 9, path()), 0);
-    EXPECT_EQ(getProfileInt("N", "d", 0, path()), -5);
-    EXPECT_EQ(getProfileInt("N", "e", 0, path()), 17);
+    for (const auto& [key, value] : {std::pair{"a", 42}, {"b", 26}, {"c", 0}, {"d", -5}, {"e", 17}})
+        EXPECT_EQ(getProfileInt("N", key, 9, path()), value) << key;
 }
 
 TEST_F(ProfileTest, LongValueIsCutWithoutBreakingACharacter)
 {
-    const QByteArray ascii(300, 'x');
-    ASSERT_TRUE(writeBytes(path(), "[S]\r\nk=" + ascii + "\r\n"));
-    EXPECT_EQ(read("S", "k").size(), 254);
+    ASSERT_TRUE(writeBytes(path(), "[S]\r\nk=" + QByteArray(300, 'x') + "\r\n"));
+    EXPECT_EQ(read("S", "k"), QByteArray(254, 'x'));
     EXPECT_EQ(read("S", "k", 11), QByteArray(10, 'x'));
     // 253 single bytes then a double-byte character: its half is dropped.
-    const QByteArray mixed = QByteArray(253, 'a') + "\x95\x5c" + "zz";
-    ASSERT_TRUE(writeBytes(path(), "[S]\r\nk=" + mixed + "\r\n"));
+    ASSERT_TRUE(writeBytes(path(), "[S]\r\nk=" + QByteArray(253, 'a') + "\x95\x5czz\r\n"));
     EXPECT_EQ(read("S", "k"), QByteArray(253, 'a'));
 }
 
-TEST_F(ProfileTest, WriteCreatesFileWithCrLfAndPrivateMode)
+TEST_F(ProfileTest, WriteCreatesAPrivateCrLfFileAndReadsBackAsWindowsReads)
 {
-    ASSERT_EQ(writeProfileString("USER", "HOUKOKU", "\x83\x67\x83\x8b", path()), 0);
-    ASSERT_EQ(writeProfileString("USER", "USERID", "u1", path()), 0);
-    ASSERT_EQ(writeProfileString("SYSTEM", "TEMP", "/tmp", path()), 0);
-    EXPECT_EQ(readBytes(path()),
-              "[USER]\r\nHOUKOKU=\x83\x67\x83\x8b\r\nUSERID=u1\r\n[SYSTEM]\r\nTEMP=/tmp\r\n");
-    EXPECT_EQ(testsupport::fileMode(path()), 0600u);
-    // Nothing but the file itself is left in the folder.
-    EXPECT_EQ(testsupport::entriesOf(m_dir.path()), QStringList{QStringLiteral("test.ini")});
-}
-
-TEST_F(ProfileTest, WriteKeepsEveryOtherLineAsItWas)
-{
-    const QByteArray before = "; keep me\r\n[user]\r\nhoukoku=old\r\nunknown=1\n\r\n"
-                              "[OTHER]\r\nx=y\r\n";
-    ASSERT_TRUE(writeBytes(path(), before));
-    ASSERT_EQ(writeProfileString("USER", "HOUKOKU", "new", path()), 0);
-    ASSERT_EQ(writeProfileString("USER", "ADDED", "a", path()), 0);
-    ASSERT_EQ(writeProfileString("OTHER", "z", "w", path()), 0);
-    EXPECT_EQ(readBytes(path()), "; keep me\r\n[user]\r\nHOUKOKU=new\r\nunknown=1\nADDED=a\r\n\r\n"
-                                 "[OTHER]\r\nx=y\r\nz=w\r\n");
-}
-
-TEST_F(ProfileTest, WriteAfterLastLineWithoutLineEnd)
-{
-    ASSERT_TRUE(writeBytes(path(), "[A]\r\nk=v"));
-    ASSERT_EQ(writeProfileString("A", "k2", "v2", path()), 0);
-    ASSERT_EQ(writeProfileString("B", "k", "v", path()), 0);
-    EXPECT_EQ(readBytes(path()), "[A]\r\nk=v\r\nk2=v2\r\n[B]\r\nk=v\r\n");
-}
-
-TEST_F(ProfileTest, WrittenValueReadsBackTheWayWindowsReadsIt)
-{
-    ASSERT_EQ(writeProfileString("USER", "USERID", " lead", path()), 0);
-    EXPECT_EQ(readBytes(path()), "[USER]\r\nUSERID= lead\r\n");
+    EXPECT_EQ(write({{"USER", "HOUKOKU", "\x83\x67\x83\x8b"}, {"USER", "USERID", " lead"}, {"SYSTEM", "TEMP", "/tmp"}}),
+              "[USER]\r\nHOUKOKU=\x83\x67\x83\x8b\r\nUSERID= lead\r\n[SYSTEM]\r\nTEMP=/tmp\r\n");
     EXPECT_EQ(read("USER", "USERID"), "lead");
+    EXPECT_EQ(testsupport::fileMode(path()), 0600u);
+    EXPECT_EQ(testsupport::entriesOf(m_dir.path()), QStringList{QStringLiteral("test.ini")}) << "no temporary file";
 }
 
-TEST_F(ProfileTest, WriteFailuresReportTheErrorAndTouchNothing)
+TEST_F(ProfileTest, WriteKeepsEveryOtherLineAndTheFilesMode)
 {
-    EXPECT_EQ(writeProfileString("S", "k", "v", m_dir.filePath(QStringLiteral("no/such.ini"))),
-              ENOENT);
-    QDir(m_dir.path()).mkdir(QStringLiteral("dir.ini"));
-    EXPECT_EQ(writeProfileString("S", "k", "v", path(QStringLiteral("dir.ini"))), EISDIR);
-
-    // Read-only is refused before anything is replaced, also for root.
-    ASSERT_TRUE(writeBytes(path(), "[S]\r\nk=old\r\n"));
-    ASSERT_TRUE(QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup));
-    EXPECT_EQ(writeProfileString("S", "k", "new", path()), EACCES);
-    EXPECT_EQ(readBytes(path()), "[S]\r\nk=old\r\n");
-    EXPECT_EQ(testsupport::entriesOf(m_dir.path()).size(), 2);
+    ASSERT_TRUE(writeBytes(path(), "; keep me\r\n[user]\r\nhoukoku=old\r\nunknown=1\n\r\n[OTHER]\r\nx=y"));
+    ASSERT_TRUE(QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    EXPECT_EQ(write({{"USER", "HOUKOKU", "new"}, {"USER", "ADDED", "a"}, {"OTHER", "z", "w"}, {"NEW", "k", "v"}}),
+              "; keep me\r\n[user]\r\nHOUKOKU=new\r\nunknown=1\nADDED=a\r\n\r\n"
+              "[OTHER]\r\nx=y\r\nz=w\r\n[NEW]\r\nk=v\r\n");
+    EXPECT_EQ(testsupport::fileMode(path()), 0640u);
 }
 
 TEST_F(ProfileTest, RefusesTextThatWouldBreakTheFile)
@@ -174,13 +104,4 @@ TEST_F(ProfileTest, RefusesTextThatWouldBreakTheFile)
     EXPECT_EQ(writeProfileString("S]", "k", "v", path()), EINVAL);
     EXPECT_EQ(writeProfileString("", "k", "v", path()), EINVAL);
     EXPECT_EQ(readBytes(path()), "[S]\r\nk=old\r\n");
-}
-
-TEST_F(ProfileTest, ExistingFileKeepsItsMode)
-{
-    ASSERT_TRUE(writeBytes(path(), "[S]\r\nk=old\r\n"));
-    ASSERT_TRUE(QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner
-                                                  | QFile::ReadGroup));
-    ASSERT_EQ(writeProfileString("S", "k", "new", path()), 0);
-    EXPECT_EQ(testsupport::fileMode(path()), 0640u);
 }

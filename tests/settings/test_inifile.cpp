@@ -17,86 +17,64 @@ const QString kWritePrefix = QStringLiteral("WriteValueString INIﾌｧｲﾙ書
 class IniFileTest : public ::testing::Test {
 protected:
     QString path() const { return m_dir.filePath(QStringLiteral("TAMBERLOX.INI")); }
+    bool write(const QString& value, const QString& path)
+    {
+        return m_ini.WriteIniValue(value, QStringLiteral("S"), QStringLiteral("k"), path);
+    }
     QTemporaryDir m_dir;
+    clsIniFile m_ini;
 };
 
 } // namespace
 
 TEST_F(IniFileTest, WritesShiftJisThroughTheProperties)
 {
-    clsIniFile ini;
-    ini.setPathIniFile(path());
-    ini.setSection(QStringLiteral("USER"));
-    ini.setKey(QStringLiteral("HOUKOKU"));
-    ASSERT_TRUE(ini.WriteValue(QStringLiteral("トルメア")));
-    ASSERT_TRUE(ini.WriteIniValue(QStringLiteral("～表"), QStringLiteral("SYSTEM"),
-                                  QStringLiteral("TEMP"), path()));
+    m_ini.setPathIniFile(path());
+    m_ini.setSection(QStringLiteral("USER"));
+    m_ini.setKey(QStringLiteral("HOUKOKU"));
+    ASSERT_TRUE(m_ini.WriteValue(QStringLiteral("トルメア")));
+    ASSERT_TRUE(m_ini.WriteIniValue(QStringLiteral("～表"), QStringLiteral("SYSTEM"), QStringLiteral("TEMP"), path()));
     EXPECT_EQ(readBytes(path()),
-              "[USER]\r\nHOUKOKU=\x83\x67\x83\x8b\x83\x81\x83\x41\r\n"
-              "[SYSTEM]\r\nTEMP=\x81\x60\x95\x5c\r\n");
-    EXPECT_EQ(ini.GetIni(0), QStringLiteral("トルメア"));
-    EXPECT_TRUE(ini.GetErrMessage().isEmpty());
+              "[USER]\r\nHOUKOKU=\x83\x67\x83\x8b\x83\x81\x83\x41\r\n[SYSTEM]\r\nTEMP=\x81\x60\x95\x5c\r\n");
+    EXPECT_EQ(m_ini.GetIni(0), QStringLiteral("トルメア"));
+    EXPECT_TRUE(m_ini.GetErrMessage().isEmpty());
 }
 
-TEST_F(IniFileTest, ReadModes)
+TEST_F(IniFileTest, ReadModesAndA255ByteValueReadBackAs254)
 {
     ASSERT_TRUE(writeBytes(path(), "[user]\r\nuserid=  0x10 \r\n"));
-    clsIniFile ini;
-    EXPECT_EQ(ini.GetValue(path(), QStringLiteral("USER"), QStringLiteral("USERID")),
-              QStringLiteral("0x10"));
-    EXPECT_EQ(ini.GetValue(path(), QStringLiteral("USER"), QStringLiteral("USERID"), 1),
-              QStringLiteral("16"));
-    EXPECT_EQ(ini.GetValue(path(), QStringLiteral("USER"), QStringLiteral("USERID"), 2), QString());
-    EXPECT_EQ(ini.GetValue(path(), QStringLiteral("USER"), QStringLiteral("NONE"), 1),
-              QStringLiteral("0"));
-    const QString missing = m_dir.filePath(QStringLiteral("none.ini"));
-    EXPECT_EQ(ini.GetValue(missing, QStringLiteral("USER"), QStringLiteral("USERID")), QString());
-    EXPECT_EQ(ini.GetValue(missing, QStringLiteral("USER"), QStringLiteral("USERID"), 1),
-              QStringLiteral("0"));
-}
+    const auto get = [&](const QString& file, const char* key, short mode) {
+        return m_ini.GetValue(file, QStringLiteral("USER"), QString::fromLatin1(key), mode);
+    };
+    EXPECT_EQ(get(path(), "USERID", 0), QStringLiteral("0x10"));
+    EXPECT_EQ(get(path(), "USERID", 1), QStringLiteral("16"));
+    EXPECT_EQ(get(path(), "USERID", 2), QString());
+    EXPECT_EQ(get(path(), "NONE", 1), QStringLiteral("0"));
+    EXPECT_EQ(get(m_dir.filePath(QStringLiteral("none.ini")), "USERID", 0), QString());
 
-TEST_F(IniFileTest, ValueOf255BytesReadsBackAs254)
-{
-    clsIniFile ini;
     const QString value = QString(127, QChar(0x30C8)) + QLatin1Char('a'); // 255 bytes
-    ASSERT_TRUE(ini.WriteIniValue(value, QStringLiteral("USER"), QStringLiteral("HOUKOKU"), path()));
-    EXPECT_EQ(readBytes(path()).size(), 8 + 8 + 255 + 2);
-    EXPECT_EQ(ini.GetValue(path(), QStringLiteral("USER"), QStringLiteral("HOUKOKU")),
-              QString(127, QChar(0x30C8)));
+    ASSERT_TRUE(m_ini.WriteIniValue(value, QStringLiteral("USER"), QStringLiteral("HOUKOKU"), path()));
+    EXPECT_EQ(readBytes(path()).size(), 8 + 16 + 8 + 255 + 2);
+    EXPECT_EQ(get(path(), "HOUKOKU", 0), QString(127, QChar(0x30C8)));
 }
 
-TEST_F(IniFileTest, FailedWriteKeepsItsTextAfterALaterSuccess)
+// Missing folder, read-only file (refused also for root, checked before the
+// rename) and a folder in the way; only a failure sets the text, nothing
+// clears it.
+TEST_F(IniFileTest, FailedWritesGiveTheSystemsTextAndTouchNothing)
 {
-    clsIniFile ini;
-    EXPECT_TRUE(ini.GetErrMessage().isEmpty());
-    EXPECT_FALSE(ini.WriteIniValue(QStringLiteral("v"), QStringLiteral("S"), QStringLiteral("k"),
-                                   m_dir.filePath(QStringLiteral("missing/TAMBERLOX.INI"))));
-    const QString failure = ini.GetErrMessage();
-    EXPECT_EQ(failure, kWritePrefix + QStringLiteral("No such file or directory"));
-    EXPECT_TRUE(ini.WriteIniValue(QStringLiteral("v"), QStringLiteral("S"), QStringLiteral("k"),
-                                  path()));
-    EXPECT_EQ(ini.GetErrMessage(), failure);
-}
-
-TEST_F(IniFileTest, ReadOnlyFileAndFolderInTheWayAreRefused)
-{
-    ASSERT_TRUE(writeBytes(path(), "[S]\r\nk=old\r\n"));
-    ASSERT_TRUE(QFile::setPermissions(path(), QFile::ReadOwner));
-    clsIniFile ini;
-    EXPECT_FALSE(ini.WriteIniValue(QStringLiteral("new"), QStringLiteral("S"), QStringLiteral("k"),
-                                   path()));
-    EXPECT_EQ(ini.GetErrMessage(), kWritePrefix + QStringLiteral("Permission denied"));
+    EXPECT_FALSE(write(QStringLiteral("v"), m_dir.filePath(QStringLiteral("missing/TAMBERLOX.INI"))));
+    EXPECT_EQ(m_ini.GetErrMessage(), kWritePrefix + QStringLiteral("No such file or directory"));
+    ASSERT_TRUE(writeBytes(path(), "[S]\r\nk=old\r\n") && QFile::setPermissions(path(), QFile::ReadOwner));
+    EXPECT_FALSE(write(QStringLiteral("new"), path()));
+    EXPECT_EQ(m_ini.GetErrMessage(), kWritePrefix + QStringLiteral("Permission denied"));
     EXPECT_EQ(readBytes(path()), "[S]\r\nk=old\r\n");
+    ASSERT_TRUE(QDir().mkdir(m_dir.filePath(QStringLiteral("dir.ini"))));
+    EXPECT_FALSE(write(QStringLiteral("v"), m_dir.filePath(QStringLiteral("dir.ini"))));
+    EXPECT_EQ(m_ini.GetErrMessage(), kWritePrefix + QStringLiteral("Is a directory"));
+    EXPECT_EQ(testsupport::entriesOf(m_dir.path()).size(), 2) << "no temporary file left";
 
-    const QString folder = m_dir.filePath(QStringLiteral("dir.ini"));
-    ASSERT_TRUE(QDir().mkdir(folder));
-    EXPECT_FALSE(ini.WriteIniValue(QStringLiteral("v"), QStringLiteral("S"), QStringLiteral("k"),
-                                   folder));
-    EXPECT_EQ(ini.GetErrMessage(), kWritePrefix + QStringLiteral("Is a directory"));
-}
-
-TEST(IniFileMessages, UnknownSystemErrorHasTheFallbackText)
-{
-    EXPECT_EQ(clsIniFile::GetSysErrMessage(99999),
-              QStringLiteral("登録されていない、ｼｽﾃﾑｴﾗｰが発生しました。"));
+    EXPECT_TRUE(write(QStringLiteral("v"), m_dir.filePath(QStringLiteral("ok.ini"))));
+    EXPECT_EQ(m_ini.GetErrMessage(), kWritePrefix + QStringLiteral("Is a directory"));
+    EXPECT_EQ(clsIniFile::GetSysErrMessage(99999), QStringLiteral("登録されていない、ｼｽﾃﾑｴﾗｰが発生しました。"));
 }

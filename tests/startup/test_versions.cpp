@@ -10,110 +10,59 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using basTamberlox_01::FncCmpVersion;
-using basTamberlox_01::kRequiredVersion;
-using basTamberlox_01::ProductVersion;
+using namespace basTamberlox_01;
 
-TEST(FncCmpVersion, ComparesPartByPartFromTheMajor)
+// From the major number down; each a signed 16-bit number, so 32768
+// or more is negative and smaller.
+TEST(FncCmpVersion, ComparesSigned16BitNumbersFromTheMajor)
 {
-    EXPECT_TRUE(FncCmpVersion({ 4, 0, 950, 0 }, kRequiredVersion));
-    EXPECT_FALSE(FncCmpVersion({ 4, 0, 949, 9999 }, kRequiredVersion));
-    EXPECT_TRUE(FncCmpVersion({ 4, 1, 0, 0 }, kRequiredVersion));
-    EXPECT_TRUE(FncCmpVersion({ 5, 0, 0, 0 }, kRequiredVersion));
-    EXPECT_FALSE(FncCmpVersion({ 3, 99, 2000, 0 }, kRequiredVersion));
-    EXPECT_TRUE(FncCmpVersion({ 4, 0, 950, 1 }, kRequiredVersion));
-    EXPECT_FALSE(FncCmpVersion({ 4, 0, 950, -1 }, kRequiredVersion));
-    EXPECT_TRUE(FncCmpVersion({ 6, 0, 0, 0 }, kRequiredVersion));
+    const std::pair<ProductVersion, bool> cases[] = {{{4, 0, 950, 0}, true}, {{4, 0, 949, 9999}, false},
+        {{4, 1, 0, 0}, true}, {{5, 0, 0, 0}, true}, {{3, 99, 2000, 0}, false}, {{4, 0, 950, 1}, true},
+        {{4, 0, 950, -1}, false}, {productVersionOf(0x80000000u, 0), false},
+        {productVersionOf(0x00040000u, 0xFFFF0000u), false}};
+    for (const auto& [found, newEnough] : cases)
+        EXPECT_EQ(FncCmpVersion(found, kRequiredVersion), newEnough) << found.majorPart << "." << found.buildPart;
+    EXPECT_EQ(productVersionOf(0x80000000u, 0).majorPart, -32768);
+    EXPECT_EQ(productVersionOf(0x00040001u, 0x03B60002u), (ProductVersion { 4, 1, 950, 2 }));
 }
 
-TEST(FncCmpVersion, APartOf32768OrMoreIsNegativeAndSoSmaller)
-{
-    const ProductVersion found = basTamberlox_01::productVersionOf(0x80000000u, 0);
-    EXPECT_EQ(found.majorPart, -32768);
-    EXPECT_FALSE(FncCmpVersion(found, kRequiredVersion));
-    EXPECT_FALSE(FncCmpVersion(
-        basTamberlox_01::productVersionOf(0x00040000u, 0xFFFF0000u), kRequiredVersion));
-    const ProductVersion parts = basTamberlox_01::productVersionOf(0x00040001u, 0x03B60002u);
-    EXPECT_EQ(parts, (ProductVersion { 4, 1, 950, 2 }));
-}
-
-TEST(FncChkAdvapiVersion, ATooOldVersionGivesTheTwoLineMessage)
+TEST(FncChkAdvapiVersion, ATooOldVersionGivesTheTwoLineMessageNoVersionNone)
 {
     QString strMsg;
-    EXPECT_FALSE(basTamberlox_01::FncChkAdvapiVersion(strMsg, [] {
-        return std::optional(ProductVersion { 4, 0, 949, 1 });
-    }));
+    EXPECT_FALSE(FncChkAdvapiVersion(strMsg, [] { return std::optional(ProductVersion { 4, 0, 949, 1 }); }));
     EXPECT_EQ(strMsg,
         QStringLiteral("ADVAPI32.DLLのﾊﾞｰｼﾞｮﾝが4.0.949.1です。\r\n"
                        "ADVAPI32.DLLのﾊﾞｰｼﾞｮﾝが4.0.950.0より新しいﾊﾞｰｼﾞｮﾝを使用してください。"));
     strMsg.clear();
-    EXPECT_FALSE(basTamberlox_01::FncChkAdvapiVersion(
-        strMsg, [] { return std::optional(basTamberlox_01::productVersionOf(0xFFFF0000u, 7)); }));
+    EXPECT_FALSE(FncChkAdvapiVersion(strMsg, [] { return std::optional(productVersionOf(0xFFFF0000u, 7)); }));
     EXPECT_TRUE(strMsg.startsWith(QStringLiteral("ADVAPI32.DLLのﾊﾞｰｼﾞｮﾝが-1.0.0.7です。\r\n")));
-}
-
-TEST(FncChkAdvapiVersion, AGoodVersionOrNoVersionLeavesTheMessageEmpty)
-{
-    QString strMsg;
-    EXPECT_TRUE(basTamberlox_01::FncChkAdvapiVersion(
-        strMsg, [] { return std::optional(kRequiredVersion); }));
-    EXPECT_FALSE(basTamberlox_01::FncChkAdvapiVersion(
-        strMsg, [] { return std::optional<ProductVersion>(); }));
-    EXPECT_FALSE(basTamberlox_01::FncChkAdvapiVersion(strMsg, {}));
+    strMsg.clear();
+    EXPECT_TRUE(FncChkAdvapiVersion(strMsg, [] { return std::optional(kRequiredVersion); }));
+    EXPECT_FALSE(FncChkAdvapiVersion(strMsg, [] { return std::optional<ProductVersion>(); }));
+    EXPECT_FALSE(FncChkAdvapiVersion(strMsg, {}));
     EXPECT_TRUE(strMsg.isEmpty());
+    EXPECT_TRUE(FncChkAdvapiVersion(strMsg, cryptoLayerVersion())) << "the crypto layer here is recent enough";
 }
 
-TEST(FncChkAdvapiVersion, TheCryptoLayerHereIsRecentEnough)
+// Only the first missing component is reported, in the program folder first.
+TEST(FncChkDllExist, ReportsTheFirstMissingComponent)
 {
-    QString strMsg;
-    EXPECT_TRUE(basTamberlox_01::FncChkAdvapiVersion(strMsg, basTamberlox_01::cryptoLayerVersion()))
-        << strMsg.toStdString();
-}
-
-class FncChkDllExist : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_folder.isValid());
-        m_context.boxes = &m_boxes;
-        m_context.components.programFolder = m_folder.path();
-        m_context.components.searchSystem = false;
+    QTemporaryDir folder;
+    RecordingMessageBox boxes;
+    AppContext context;
+    context.boxes = &boxes;
+    context.components.programFolder = folder.path();
+    context.components.searchSystem = false;
+    for (const QString& missing : { QStringLiteral("CAB32"), QStringLiteral("CAPICOM") }) {
+        EXPECT_FALSE(FncChkDllExist(context));
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes.at(0).kind, BoxKind::Error);
+        EXPECT_EQ(boxes.boxes.at(0).title, QStringLiteral("Error"));
+        EXPECT_EQ(boxes.boxes.at(0).text, missing + QStringLiteral(".DLLが見つかりません!!"));
+        const QString name = QStringLiteral("lib%1.so").arg(missing.toLower());
+        ASSERT_TRUE(QFile::copy(platform::joinPath(platform::programFolder(), name), folder.filePath(name)));
+        boxes.boxes.clear();
     }
-    void provide(const char* fileName)
-    {
-        const QString name = QString::fromLatin1(fileName);
-        ASSERT_TRUE(QFile::copy(
-            platform::joinPath(platform::programFolder(), name), m_folder.filePath(name)));
-    }
-    bool check() { return basTamberlox_01::FncChkDllExist(m_context); }
-
-    QTemporaryDir m_folder;
-    RecordingMessageBox m_boxes;
-    AppContext m_context;
-};
-
-TEST_F(FncChkDllExist, WithBothMissingOnlyCab32IsReported)
-{
-    EXPECT_FALSE(check());
-    ASSERT_EQ(m_boxes.boxes.size(), 1u);
-    EXPECT_EQ(m_boxes.boxes.at(0).kind, BoxKind::Error);
-    EXPECT_EQ(m_boxes.boxes.at(0).title, QStringLiteral("Error"));
-    EXPECT_EQ(m_boxes.boxes.at(0).text, QStringLiteral("CAB32.DLLが見つかりません!!"));
-}
-
-TEST_F(FncChkDllExist, AMissingCapicomIsReportedOnceCab32IsThere)
-{
-    provide("libcab32.so");
-    EXPECT_FALSE(check());
-    ASSERT_EQ(m_boxes.boxes.size(), 1u);
-    EXPECT_EQ(m_boxes.boxes.at(0).kind, BoxKind::Error);
-    EXPECT_EQ(m_boxes.boxes.at(0).text, QStringLiteral("CAPICOM.DLLが見つかりません!!"));
-}
-
-TEST_F(FncChkDllExist, BothFoundInTheProgramFolderPassSilently)
-{
-    provide("libcab32.so");
-    provide("libcapicom.so");
-    EXPECT_TRUE(check());
-    EXPECT_TRUE(m_boxes.boxes.empty());
+    EXPECT_TRUE(FncChkDllExist(context));
+    EXPECT_TRUE(boxes.boxes.empty());
 }

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace testsupport {
 
@@ -54,11 +53,6 @@ unsigned fileMode(const QString& path)
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return ~0u;
     return info.st_mode & 0777;
-}
-
-bool runningAsRoot()
-{
-    return ::geteuid() == 0;
 }
 
 } // namespace testsupport

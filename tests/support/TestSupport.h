@@ -4,12 +4,13 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "common/MessageBoxes.h"
 
 // Records every box (kind, title, text) and answers from a script; a box
-// with no scripted answer gets Ok or No.
+// with no scripted answer gets Ok or No. onShow runs as a box opens.
 class RecordingMessageBox : public IMessageBox {
 public:
     struct Box {
@@ -20,6 +21,8 @@ public:
 
     BoxAnswer show(BoxKind kind, const QString& text) override
     {
+        if (onShow)
+            onShow(kind);
         boxes.push_back({kind, boxTitle(kind), text});
         if (!answers.empty()) {
             const BoxAnswer answer = answers.front();
@@ -31,6 +34,7 @@ public:
 
     std::vector<Box> boxes;
     std::deque<BoxAnswer> answers;
+    std::function<void(BoxKind)> onShow;
 };
 
 namespace testsupport {
@@ -51,8 +55,5 @@ int runProgram(const QString& program, const QStringList& arguments, QByteArray*
 
 // Permission bits of a file (st_mode & 0777), or ~0u when it is missing.
 unsigned fileMode(const QString& path);
-
-// True when the test process may bypass file permissions (root).
-bool runningAsRoot();
 
 } // namespace testsupport

@@ -9,6 +9,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
 
 std::optional<QString> ScriptedFileOpenDialog::showOpen(QWidget* owner)
 {
@@ -56,6 +61,42 @@ void activate(QWidget& window)
         window.show();
     window.activateWindow();
     QCoreApplication::processEvents();
+}
+
+namespace {
+
+bool sendDrop(QWidget* target, QMimeData& data)
+{
+    const QPoint pos = target->rect().center();
+    QDragEnterEvent enter(pos, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(pos), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    // The window takes the files once the drop has returned.
+    QCoreApplication::processEvents();
+    return drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
+}
+
+} // namespace
+
+bool dropFiles(QWidget* target, const QStringList& paths)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    data.setUrls(urls);
+    data.setText(paths.join(QLatin1Char('\n')));
+    return sendDrop(target, data);
+}
+
+bool dropText(QWidget* target, const QString& text)
+{
+    QMimeData data;
+    data.setText(text);
+    return sendDrop(target, data);
 }
 
 } // namespace uitest
@@ -114,6 +155,15 @@ QString GuiFixture::writeReport(const QString& relativePath)
     const QString path = at(QStringLiteral("reports/") + relativePath);
     EXPECT_TRUE(testsupport::writeBytes(path, QByteArrayLiteral("report")));
     return path;
+}
+
+void GuiFixture::fillAndSaveSettings(QDialog& window, const QString& password)
+{
+    const std::pair<const char*, QString> rows[] = { { "txtUUserId", QStringLiteral("A123") },
+        { "txtUPassWord", password }, { "txtUMailAdress", QStringLiteral("reply@example.jp") } };
+    for (const auto& [name, text] : rows)
+        uitest::child<QLineEdit>(window, QString::fromLatin1(name))->setText(text);
+    QTest::mouseClick(uitest::child<QPushButton>(window, QStringLiteral("cmdEstablish")), Qt::LeftButton);
 }
 
 QStringList GuiFixture::boxTexts() const

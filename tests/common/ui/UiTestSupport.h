@@ -53,6 +53,11 @@ namespace uitest {
 // that follow.
 void activate(QWidget& window);
 
+// A drop of local files as a file manager makes it, the paths also offered
+// as text; or of text alone. Returns whether the target accepted it.
+bool dropFiles(QWidget* target, const QStringList& paths);
+bool dropText(QWidget* target, const QString& text);
+
 // The named child, or a test failure.
 template <typename Widget> Widget* child(const QObject& parent, const QString& name)
 {
@@ -77,6 +82,8 @@ protected:
     // The eight settings as the settings window saves them.
     void writeValidSettings();
     QString writeReport(const QString& relativePath);
+    // Fills the settings window's user rows with values that pass, and saves.
+    static void fillAndSaveSettings(QDialog& window, const QString& password);
     QStringList boxTexts() const;
     // Makes the pass-phrase encryptor component impossible to find.
     void hideComponents();

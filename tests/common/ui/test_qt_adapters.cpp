@@ -23,46 +23,42 @@ void answerNextModal(std::function<void(QWidget*)> answer)
         0, qApp, [answer = std::move(answer)] { answer(QApplication::activeModalWidget()); });
 }
 
-struct BoxCase {
-    BoxKind kind;
-    QString title;
-    QMessageBox::Icon icon;
-    QMessageBox::StandardButtons buttons;
-};
-
-struct SeenBox {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
-    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
-    QStringList captions;
-    QWidget* owner = nullptr;
-};
-
-// Shows one box, records what it looked like and presses button.
-BoxAnswer showAndPress(BoxKind kind, QMessageBox::StandardButton button, SeenBox& seen)
+// Shows one box of kind, checks it from inside its own event loop and
+// presses button.
+BoxAnswer showAndPress(BoxKind kind, QMessageBox::StandardButton button, std::function<void(QMessageBox&)> check)
 {
-    answerNextModal([&seen, button](QWidget* modal) {
+    answerNextModal([=](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         ASSERT_NE(box, nullptr);
-        seen = { box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
-            box->standardButton(box->defaultButton()), {}, box->parentWidget() };
-        for (QAbstractButton* each : box->buttons())
-            seen.captions << each->text();
+        check(*box);
         box->button(button)->click();
     });
-    QtMessageBox boxes;
-    return boxes.show(kind, QStringLiteral("一行目\r\n二行目"));
+    return QtMessageBox().show(kind, QStringLiteral("一行目\r\n二行目"));
+}
+
+// Answers the next file dialog after check, with file selected.
+void answerFileDialog(const QString& folder, const QString& file, bool accept, std::function<void(QFileDialog&)> check)
+{
+    answerNextModal([=](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        check(*dialog);
+        dialog->setDirectory(folder);
+        dialog->selectFile(file);
+        // Through QDialog: QFileDialog::accept is protected.
+        static_cast<QDialog*>(dialog)->done(accept ? QDialog::Accepted : QDialog::Rejected);
+    });
 }
 
 } // namespace
 
+// The active window owns the box; Yes and No are answered, in Japanese.
 TEST(QtMessageBoxAdapter, EachKindHasItsButtonsIconTitleAndDefault)
 {
+    QWidget window;
     const QString caption = QStringLiteral("トルメア暗号化ﾌｧｲﾙ出力");
     const QMessageBox::StandardButtons yesNo = QMessageBox::Yes | QMessageBox::No;
-    const std::vector<BoxCase> cases {
+    const std::tuple<BoxKind, QString, QMessageBox::Icon, QMessageBox::StandardButtons> cases[] = {
         { BoxKind::Warning, caption, QMessageBox::Warning, QMessageBox::Ok },
         { BoxKind::Information, caption, QMessageBox::Information, QMessageBox::Ok },
         { BoxKind::Question, caption, QMessageBox::Question, yesNo },
@@ -70,85 +66,52 @@ TEST(QtMessageBoxAdapter, EachKindHasItsButtonsIconTitleAndDefault)
         { BoxKind::Error, QStringLiteral("Error"), QMessageBox::Critical, QMessageBox::Ok },
         { BoxKind::Plain, QStringLiteral("Tamberlox"), QMessageBox::NoIcon, QMessageBox::Ok },
     };
-    for (const BoxCase& expected : cases) {
-        const bool yesNoBox = expected.buttons == yesNo;
-        SeenBox seen;
-        const BoxAnswer answer
-            = showAndPress(expected.kind, yesNoBox ? QMessageBox::Yes : QMessageBox::Ok, seen);
-        SCOPED_TRACE(expected.title.toStdString());
-        EXPECT_EQ(seen.title, expected.title);
-        EXPECT_EQ(seen.icon, expected.icon);
-        EXPECT_EQ(seen.buttons, expected.buttons);
-        EXPECT_EQ(seen.defaultButton, yesNoBox ? QMessageBox::Yes : QMessageBox::Ok);
-        EXPECT_EQ(seen.text, QStringLiteral("一行目\n二行目"));
-        EXPECT_EQ(answer, yesNoBox ? BoxAnswer::Yes : BoxAnswer::Ok);
+    for (const auto& [kind, title, icon, buttons] : cases) {
+        uitest::activate(window);
+        const QMessageBox::StandardButton first = buttons == yesNo ? QMessageBox::Yes : QMessageBox::Ok;
+        const BoxAnswer answer = showAndPress(kind, first, [&](QMessageBox& box) {
+            EXPECT_EQ(box.windowTitle(), title);
+            EXPECT_EQ(box.icon(), icon);
+            EXPECT_EQ(box.standardButtons(), buttons);
+            EXPECT_EQ(box.standardButton(box.defaultButton()), first);
+            EXPECT_EQ(box.text(), QStringLiteral("一行目\n二行目"));
+            EXPECT_EQ(box.parentWidget(), &window);
+        });
+        EXPECT_EQ(answer, buttons == yesNo ? BoxAnswer::Yes : BoxAnswer::Ok) << title.toStdString();
     }
+    QStringList captions;
+    EXPECT_EQ(showAndPress(BoxKind::Question, QMessageBox::No,
+                  [&](QMessageBox& box) {
+                      for (QAbstractButton* each : box.buttons())
+                          captions << each->text();
+                  }),
+        BoxAnswer::No);
+    EXPECT_TRUE(captions.contains(QStringLiteral("はい(&Y)")) && captions.contains(QStringLiteral("いいえ(&N)")));
 }
 
-TEST(QtMessageBoxAdapter, NoIsAnsweredAndCaptionsAreJapanese)
-{
-    SeenBox seen;
-    EXPECT_EQ(showAndPress(BoxKind::Question, QMessageBox::No, seen), BoxAnswer::No);
-    EXPECT_TRUE(seen.captions.contains(QStringLiteral("はい(&Y)")));
-    EXPECT_TRUE(seen.captions.contains(QStringLiteral("いいえ(&N)")));
-}
-
-TEST(QtMessageBoxAdapter, TheActiveWindowOwnsTheBox)
-{
-    QWidget window;
-    uitest::activate(window);
-    ASSERT_EQ(QApplication::activeWindow(), &window);
-    SeenBox seen;
-    showAndPress(BoxKind::Warning, QMessageBox::Ok, seen);
-    EXPECT_EQ(seen.owner, &window);
-}
-
-TEST(QtFolderPickerAdapter, ReturnsTheChosenFolderOrTheCancelMarker)
+TEST(QtFileDialogAdapters, ReturnTheChosenFolderOrFileOrTheCancel)
 {
     QTemporaryDir root;
-    ASSERT_TRUE(QDir(root.path()).mkdir(QStringLiteral("報告")));
     const QString folder = root.filePath(QStringLiteral("報告"));
-    QtFolderPicker picker;
-    for (const bool accept : { true, false }) {
-        answerNextModal([&](QWidget* modal) {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            ASSERT_NE(dialog, nullptr);
-            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("フォルダの選択"));
-            EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
-            EXPECT_TRUE(dialog->testOption(QFileDialog::ShowDirsOnly));
-            dialog->setDirectory(root.path());
-            dialog->selectFile(folder);
-            // Through QDialog: QFileDialog::accept is protected.
-            static_cast<QDialog*>(dialog)->done(accept ? QDialog::Accepted : QDialog::Rejected);
-        });
-        EXPECT_EQ(picker.FncSelectFolder(nullptr), accept ? folder : QStringLiteral("2"));
-    }
-}
-
-TEST(QtFileOpenDialogAdapter, ReturnsOneExistingFileOrNothingOnCancel)
-{
-    QTemporaryDir root;
     const QString file = root.filePath(QStringLiteral("report.xls"));
-    ASSERT_TRUE(testsupport::writeBytes(file, "x"));
-    QtFileOpenDialog open;
+    ASSERT_TRUE(QDir().mkdir(folder) && testsupport::writeBytes(file, "x"));
     for (const bool accept : { true, false }) {
-        answerNextModal([&](QWidget* modal) {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            ASSERT_NE(dialog, nullptr);
-            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("ﾌｧｲﾙを指定"));
-            EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
-            EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
-            // No file-type filter: the one filter shows every file.
-            EXPECT_EQ(dialog->nameFilters().size(), 1);
-            EXPECT_TRUE(dialog->nameFilters().value(0).contains(QStringLiteral("(*)")));
-            dialog->setDirectory(root.path());
-            dialog->selectFile(file);
-            // Through QDialog: QFileDialog::accept is protected.
-            static_cast<QDialog*>(dialog)->done(accept ? QDialog::Accepted : QDialog::Rejected);
+        answerFileDialog(root.path(), folder, accept, [](QFileDialog& dialog) {
+            EXPECT_EQ(dialog.windowTitle(), QStringLiteral("フォルダの選択"));
+            EXPECT_EQ(dialog.fileMode(), QFileDialog::Directory);
+            EXPECT_TRUE(dialog.testOption(QFileDialog::ShowDirsOnly));
         });
-        const std::optional<QString> chosen = open.showOpen(nullptr);
-        EXPECT_EQ(chosen.has_value(), accept);
-        EXPECT_EQ(chosen.value_or(QString()), accept ? file : QString());
+        EXPECT_EQ(QtFolderPicker().FncSelectFolder(nullptr), accept ? folder : QStringLiteral("2"));
+
+        answerFileDialog(root.path(), file, accept, [](QFileDialog& dialog) {
+            EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ﾌｧｲﾙを指定"));
+            EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
+            EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
+            // No file-type filter: the one filter shows every file.
+            EXPECT_EQ(dialog.nameFilters().size(), 1);
+            EXPECT_TRUE(dialog.nameFilters().value(0).contains(QStringLiteral("(*)")));
+        });
+        EXPECT_EQ(QtFileOpenDialog().showOpen(nullptr), accept ? std::optional(file) : std::nullopt);
     }
 }
 

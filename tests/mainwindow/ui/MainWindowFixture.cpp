@@ -3,9 +3,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
-#include <QMimeData>
 #include <QTest>
-#include <QUrl>
 
 frmTamberlox_01& MainWindowFixture::create()
 {
@@ -28,42 +26,6 @@ QStringList MainWindowFixture::entries() const
     for (int row = 0; row < list()->count(); ++row)
         texts << list()->item(row)->text();
     return texts;
-}
-
-namespace {
-
-bool sendDrop(QWidget* target, QMimeData& data)
-{
-    const QPoint pos = target->rect().center();
-    QDragEnterEvent enter(pos, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    if (!enter.isAccepted())
-        return false;
-    QDropEvent drop(QPointF(pos), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &drop);
-    // The window takes the files once the drop has returned.
-    QCoreApplication::processEvents();
-    return drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
-}
-
-} // namespace
-
-bool MainWindowFixture::dropFiles(QWidget* target, const QStringList& paths)
-{
-    QMimeData data;
-    QList<QUrl> urls;
-    for (const QString& path : paths)
-        urls << QUrl::fromLocalFile(path);
-    data.setUrls(urls);
-    data.setText(paths.join(QLatin1Char('\n')));
-    return sendDrop(target, data);
-}
-
-bool MainWindowFixture::dropText(QWidget* target, const QString& text)
-{
-    QMimeData data;
-    data.setText(text);
-    return sendDrop(target, data);
 }
 
 void MainWindowFixture::rightClick(QWidget* target)

@@ -23,11 +23,6 @@ protected:
     QListWidget* list() const { return control<QListWidget>("lstFile"); }
     QStringList entries() const;
 
-    // A drop of local files as a file manager makes it, the paths also
-    // offered as text. Returns whether the target accepted it.
-    bool dropFiles(QWidget* target, const QStringList& paths);
-    bool dropText(QWidget* target, const QString& text);
-
     // The window menu as a right click on target opens it.
     void rightClick(QWidget* target);
     QMenu* windowMenu() const;

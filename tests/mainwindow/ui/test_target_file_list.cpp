@@ -26,34 +26,34 @@ public:
     std::vector<int> removed;
 };
 
-const QString kReserved = QStringLiteral(
-    "システムで予約されているファイル名です。\r\nファイル名を変更して再度指定してください。");
+using Entries = std::vector<QString>;
 
-} // namespace
+const QString kReserved
+    = QStringLiteral("システムで予約されているファイル名です。\r\nファイル名を変更して再度指定してください。");
 
 class TargetFileListTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_root.isValid()); }
-
-    QString file(const QString& relative)
+    QString file(const char* relative)
     {
-        const QString path = m_root.filePath(relative);
+        const QString path = m_root.filePath(QString::fromUtf8(relative));
         EXPECT_TRUE(testsupport::writeBytes(path, "x"));
         return path;
     }
-    QString folder(const QString& relative)
+    QString folder(const char* relative)
     {
-        EXPECT_TRUE(QDir(m_root.path()).mkpath(relative));
-        return m_root.filePath(relative);
+        EXPECT_TRUE(QDir(m_root.path()).mkpath(QString::fromUtf8(relative)));
+        return m_root.filePath(QString::fromUtf8(relative));
     }
-    std::vector<QString> entries() const { return m_control.entries; }
-    // (kind, text) of each box so far.
-    std::vector<std::pair<BoxKind, QString>> boxes() const
+    QString missing() const { return m_root.filePath(QStringLiteral("missing.xls")); }
+    // The texts of the boxes so far, all of them information boxes.
+    QStringList boxes() const
     {
-        std::vector<std::pair<BoxKind, QString>> shown;
-        for (const auto& box : m_boxes.boxes)
-            shown.emplace_back(box.kind, box.text);
-        return shown;
+        QStringList texts;
+        for (const auto& box : m_boxes.boxes) {
+            EXPECT_EQ(box.kind, BoxKind::Information);
+            texts << box.text;
+        }
+        return texts;
     }
 
     QTemporaryDir m_root;
@@ -62,85 +62,41 @@ protected:
     TargetFileList m_list { m_control, m_boxes };
 };
 
-using Boxes = std::vector<std::pair<BoxKind, QString>>;
+} // namespace
 
-TEST_F(TargetFileListTest, TheDialogRefusesTheReservedNameOnlyWithItsExactCase)
+// The reserved name compares with case, a listed path exactly; a folder or
+// a missing path does nothing, a hidden file is taken.
+TEST_F(TargetFileListTest, TheDialogsRules)
 {
-    m_list.addChosen(file(QStringLiteral("a/MAIN_TEXT.txt")));
-    EXPECT_TRUE(entries().empty());
-    EXPECT_EQ(boxes(), (Boxes { { BoxKind::Information, kReserved } }));
-
-    const QString otherCase = file(QStringLiteral("a/Main_Text.txt"));
-    m_list.addChosen(otherCase);
-    EXPECT_EQ(entries(), std::vector<QString> { otherCase });
-    EXPECT_EQ(boxes().size(), 1u);
+    const QString report = file("data/report.xls");
+    const QString upper = file("DATA/report.xls");
+    const QString otherCase = file("a/Main_Text.txt");
+    const QString hidden = file(".hidden.xls");
+    for (const QString& path : { file("a/MAIN_TEXT.txt"), otherCase, report, report, upper, folder("a folder"),
+             missing(), QString(), hidden })
+        m_list.addChosen(path);
+    EXPECT_EQ(m_control.entries, (Entries { otherCase, report, upper, hidden }));
+    EXPECT_EQ(boxes(), (QStringList { kReserved, QStringLiteral("既に選択されているファイルです") }));
 }
 
-TEST_F(TargetFileListTest, TheDialogRefusesAListedPathWithoutAFullStop)
+// One dropped file says why it is refused (the duplicate message ends in
+// "。" here); a drop of many skips the refused ones silently. A drop never
+// sees a hidden file.
+TEST_F(TargetFileListTest, TheDropsRules)
 {
-    const QString report = file(QStringLiteral("data/report.xls"));
-    m_list.addChosen(report);
-    m_list.addChosen(report);
-    EXPECT_EQ(boxes(),
-        (Boxes { { BoxKind::Information, QStringLiteral("既に選択されているファイルです") } }));
-    // Another letter case is another entry.
-    const QString upper = file(QStringLiteral("DATA/report.xls"));
-    m_list.addChosen(upper);
-    EXPECT_EQ(entries(), (std::vector<QString> { report, upper }));
-}
-
-TEST_F(TargetFileListTest, TheDialogTakesAHiddenFileButNoFolderOrMissingPath)
-{
-    m_list.addChosen(folder(QStringLiteral("a folder")));
-    m_list.addChosen(m_root.filePath(QStringLiteral("gone.xls")));
-    m_list.addChosen(QString());
-    EXPECT_TRUE(entries().empty());
-    // A drop does not see a hidden file; the dialog has no such search.
-    const QString hidden = file(QStringLiteral(".hidden.xls"));
-    m_list.addDropped({ hidden });
-    m_list.addDropped({ hidden, file(QStringLiteral("seen.xls")) });
-    EXPECT_EQ(entries(), std::vector<QString> { m_root.filePath(QStringLiteral("seen.xls")) });
-    m_list.addChosen(hidden);
-    EXPECT_EQ(entries().back(), hidden);
-    EXPECT_TRUE(boxes().empty());
-}
-
-TEST_F(TargetFileListTest, OneDroppedFileIsRefusedWithItsMessages)
-{
-    const QString reserved = file(QStringLiteral("a/MAIN_TEXT.txt"));
-    const QString report = file(QStringLiteral("a/b.xls"));
-    m_list.addDropped({ reserved });
-    m_list.addDropped({ report });
-    m_list.addDropped({ report });
-    EXPECT_EQ(entries(), std::vector<QString> { report });
-    EXPECT_EQ(boxes(),
-        (Boxes { { BoxKind::Information, kReserved },
-            { BoxKind::Information, QStringLiteral("既に選択されているファイルです。") } }));
-}
-
-TEST_F(TargetFileListTest, OneDroppedFolderOrMissingFileDoesNothing)
-{
-    m_list.addDropped({ folder(QStringLiteral("dir")) });
-    m_list.addDropped({ m_root.filePath(QStringLiteral("missing.xls")) });
-    m_list.addDropped({ QString() });
+    const QString report = file("a/b.xls");
+    const QString c = file("a/c.xls");
+    for (const QString& path : { file("a/MAIN_TEXT.txt"), report, report, folder("dir"), missing(), QString(),
+             file(".hidden.xls") })
+        m_list.addDropped({ path });
     m_list.addDropped({});
-    EXPECT_TRUE(entries().empty());
-    EXPECT_TRUE(boxes().empty());
-}
+    EXPECT_EQ(m_control.entries, Entries { report });
+    EXPECT_EQ(boxes(), (QStringList { kReserved, QStringLiteral("既に選択されているファイルです。") }));
 
-TEST_F(TargetFileListTest, ManyDroppedFilesSkipTheRestSilently)
-{
-    const QString listed = file(QStringLiteral("listed.xls"));
-    m_list.addChosen(listed);
-    const QString b = file(QStringLiteral("a/b.xls"));
-    const QString c = file(QStringLiteral("a/c.xls"));
-    m_list.addDropped({ file(QStringLiteral("a/MAIN_TEXT.txt")), b, folder(QStringLiteral("dir")),
-        listed, m_root.filePath(QStringLiteral("missing")), c, b });
-    EXPECT_EQ(entries(), (std::vector<QString> { listed, b, c }));
-    // The same files again add nothing.
-    m_list.addDropped({ b, c });
-    EXPECT_EQ(entries().size(), 3u);
-    EXPECT_TRUE(boxes().empty());
+    m_boxes.boxes.clear();
+    m_list.addDropped({ file("a/MAIN_TEXT.txt"), c, folder("dir"), report, missing(), file(".hidden.xls"), c });
+    EXPECT_EQ(m_control.entries, (Entries { report, c }));
+    EXPECT_TRUE(boxes().isEmpty());
 }
 
 TEST_F(TargetFileListTest, DeleteRemovesTheSelectedFromTheLastToTheFirst)
@@ -149,43 +105,32 @@ TEST_F(TargetFileListTest, DeleteRemovesTheSelectedFromTheLastToTheFirst)
         m_control.entries.push_back(QStringLiteral("/r/%1").arg(i));
     m_control.selected = { 1, 3 };
     m_list.deleteSelected();
-    EXPECT_EQ(entries(), (std::vector<QString> { "/r/1", "/r/3", "/r/5" }));
+    EXPECT_EQ(m_control.entries, (Entries { "/r/1", "/r/3", "/r/5" }));
     EXPECT_EQ(m_control.removed, (std::vector<int> { 3, 1 }));
-
     m_control.selected.clear();
     m_list.deleteSelected();
-    EXPECT_EQ(entries().size(), 3u);
     m_control.entries.clear();
     m_list.deleteSelected();
-    EXPECT_TRUE(m_control.removed.size() == 2u && boxes().empty());
+    EXPECT_TRUE(m_control.removed.size() == 2u && m_boxes.boxes.empty());
 }
 
+// Full at 32767: the dialog stops silently, a drop says it cannot add and
+// keeps what it added before the list filled.
 TEST_F(TargetFileListTest, TheListHoldsAtMost32767Entries)
 {
-    m_control.entries.assign(TargetFileList::kMaxEntries - 1, QStringLiteral("/placeholder"));
-    const QString last = file(QStringLiteral("last.xls"));
-    m_list.addChosen(last);
+    m_control.entries.assign(TargetFileList::kMaxEntries - 2, QStringLiteral("/placeholder"));
+    const QString chosen = file("chosen.xls");
+    const QString first = file("first.xls");
+    m_list.addChosen(chosen);
+    m_list.addDropped({ first, file("second.xls") });
     ASSERT_EQ(m_control.count(), 32767);
-    EXPECT_EQ(entries().back(), last);
-
-    // Full: the dialog stops silently, a drop says it cannot add.
-    m_list.addChosen(file(QStringLiteral("more.xls")));
-    EXPECT_TRUE(boxes().empty());
-    m_list.addDropped({ file(QStringLiteral("one.xls")) });
-    const Boxes cannotAdd { { BoxKind::Warning,
-        QStringLiteral("そのｵﾌﾞｼﾞｪｸﾄはﾘｽﾄに追加できません。") } };
-    EXPECT_EQ(boxes(), cannotAdd);
+    EXPECT_EQ(Entries(m_control.entries.end() - 2, m_control.entries.end()), (Entries { chosen, first }));
+    m_list.addChosen(file("more.xls"));
+    m_list.addDropped({ file("one.xls") });
     EXPECT_EQ(m_control.count(), 32767);
-}
-
-TEST_F(TargetFileListTest, AManyFileDropThatFillsTheListKeepsWhatItAdded)
-{
-    m_control.entries.assign(TargetFileList::kMaxEntries - 1, QStringLiteral("/placeholder"));
-    const QString first = file(QStringLiteral("first.xls"));
-    m_list.addDropped(
-        { first, file(QStringLiteral("second.xls")), file(QStringLiteral("third.xls")) });
-    EXPECT_EQ(m_control.count(), 32767);
-    EXPECT_EQ(entries().back(), first);
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes().at(0).first, BoxKind::Warning);
+    ASSERT_EQ(m_boxes.boxes.size(), 2u);
+    for (const auto& box : m_boxes.boxes) {
+        EXPECT_EQ(box.kind, BoxKind::Warning);
+        EXPECT_EQ(box.text, QStringLiteral("そのｵﾌﾞｼﾞｪｸﾄはﾘｽﾄに追加できません。"));
+    }
 }

@@ -20,22 +20,26 @@ QLineEdit* SettingsWindowFixture::box(const char* name) const
     return uitest::child<QLineEdit>(*m_window, QString::fromLatin1(name));
 }
 
+QStringList SettingsWindowFixture::texts() const
+{
+    QStringList all;
+    for (const char* name : kBoxNames)
+        all << textOf(name);
+    return all;
+}
+
 void SettingsWindowFixture::fillValid()
 {
-    setText("txtUHoukoku", QStringLiteral("トルメア"));
-    setText("txtUUserId", QStringLiteral("A123"));
-    setText("txtUPassWord", QStringLiteral("secret"));
-    setText("txtUMailAdress", QStringLiteral("reply@example.jp"));
-    setText("txtSOutPut", at(QStringLiteral("output")));
-    setText("txtSLog", at(QStringLiteral("log")));
-    setText("txtSTempLog", at(QStringLiteral("templog")));
-    setText("txtSTemp", at(QStringLiteral("work")));
+    const QStringList values { QStringLiteral("トルメア"), QStringLiteral("A123"), QStringLiteral("secret"),
+        QStringLiteral("reply@example.jp"), at(QStringLiteral("output")), at(QStringLiteral("log")),
+        at(QStringLiteral("templog")), at(QStringLiteral("work")) };
+    for (int i = 0; i < values.size(); ++i)
+        setText(kBoxNames[i], values[i]);
 }
 
 void SettingsWindowFixture::press(const char* buttonName)
 {
-    QTest::mouseClick(
-        uitest::child<QPushButton>(*m_window, QString::fromLatin1(buttonName)), Qt::LeftButton);
+    QTest::mouseClick(uitest::child<QPushButton>(*m_window, QString::fromLatin1(buttonName)), Qt::LeftButton);
 }
 
 QString SettingsWindowFixture::stored(settings::Field field) const

@@ -8,6 +8,10 @@
 #include <QLineEdit>
 #include <memory>
 
+// The boxes in the order of the fields.
+inline constexpr const char* kBoxNames[] = { "txtUHoukoku", "txtUUserId", "txtUPassWord",
+    "txtUMailAdress", "txtSOutPut", "txtSLog", "txtSTempLog", "txtSTemp" };
+
 // A settings window over the temporary tree, opened and activated as its
 // callers show it.
 class SettingsWindowFixture : public GuiFixture {
@@ -15,6 +19,7 @@ protected:
     frmIniFile& open();
     QLineEdit* box(const char* name) const;
     QString textOf(const char* name) const { return box(name)->text(); }
+    QStringList texts() const;
     void setText(const char* name, const QString& text) { box(name)->setText(text); }
     // Eight values that pass every check.
     void fillValid();
@@ -26,7 +31,3 @@ protected:
 
     std::unique_ptr<frmIniFile> m_window;
 };
-
-// The boxes in the order of the fields.
-inline constexpr const char* kBoxNames[] = { "txtUHoukoku", "txtUUserId", "txtUPassWord",
-    "txtUMailAdress", "txtSOutPut", "txtSLog", "txtSTempLog", "txtSTemp" };
