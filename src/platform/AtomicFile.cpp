@@ -68,6 +68,20 @@ int pump(int from, int to)
     }
 }
 
+// A source written to while it was read gives a copy that is neither its old
+// nor its new content (Windows keeps writers out during a copy; here nothing
+// does), so a change of size or modification time fails the copy.
+int unchangedSince(int fd, const struct stat& before)
+{
+    struct stat after {};
+    if (::fstat(fd, &after) != 0)
+        return errno;
+    const bool same = after.st_size == before.st_size
+                      && after.st_mtim.tv_sec == before.st_mtim.tv_sec
+                      && after.st_mtim.tv_nsec == before.st_mtim.tv_nsec;
+    return same ? 0 : EBUSY;
+}
+
 // The target may be replaced: it is missing, or a writable regular file.
 // existingMode receives the mode of a file that is there.
 int checkTarget(const QString& path, mode_t& existingMode, bool& exists)
@@ -81,8 +95,11 @@ int checkTarget(const QString& path, mode_t& existingMode, bool& exists)
     if (!S_ISREG(info.st_mode))
         return EINVAL;
     // A rename would slip past a read-only target; Windows refuses it.
-    if (isReadOnly(path) || ::access(QFile::encodeName(path).constData(), W_OK) != 0)
+    if (isReadOnly(path))
         return EACCES;
+    // EACCES, or EROFS on a read-only file system: the user must see which.
+    if (::access(QFile::encodeName(path).constData(), W_OK) != 0)
+        return errno;
     exists = true;
     existingMode = info.st_mode & 07777;
     return 0;
@@ -138,7 +155,10 @@ int copyFile(const QString& source, const QString& target, mode_t mode)
     bool exists = false;
     if (const int rc = checkTarget(target, existingMode, exists); rc != 0)
         return rc;
-    return replaceFile(target, mode, [&](int fd) { return pump(in.get(), fd); });
+    return replaceFile(target, mode, [&](int fd) {
+        const int rc = pump(in.get(), fd);
+        return rc != 0 ? rc : unchangedSince(in.get(), info);
+    });
 }
 
 } // namespace platform

@@ -13,7 +13,9 @@ namespace platform {
 //
 // An existing read-only target is refused with EACCES (Windows refuses to
 // replace it); a folder in its place gives EISDIR; a folder as source gives
-// EISDIR. The new file gets mode whether or not a target existed (0600 by
+// EISDIR. A source whose size or modification time changes while it is
+// copied gives EBUSY (the copy would be neither its old nor its new
+// content). The new file gets mode whether or not a target existed (0600 by
 // default: copies may hold private data).
 //
 // Returns 0 on success, else the errno of the failure.
