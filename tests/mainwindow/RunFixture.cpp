@@ -1,7 +1,7 @@
 #include "RunFixture.h"
 
-#include "crypto/PassPhrase.h"
-#include "crypto/clsCryptFile.h"
+#include "SettingsWriter.h"
+
 #include "platform/Cp932.h"
 #include "platform/Folders.h"
 
@@ -33,21 +33,14 @@ void RunFixture::writeSetting(const QString& key, const QString& value)
 
 void RunFixture::writeValidSettings()
 {
-    using namespace settings;
-    clsCryptFile::Environment environment;
-    environment.componentLookup = m_context.components;
-    clsCryptFile crypt(environment);
-    crypt.setInFile(QStringLiteral("パス,word1"));
-    crypt.setPassword(passPhrase());
-    ASSERT_TRUE(crypt.Encrypt(1)) << crypt.GetErrMsg().toStdString();
-    writeSetting(kKeyHoukoku, QStringLiteral("トルメア"));
-    writeSetting(kKeyUserId, QStringLiteral("A123"));
-    writeSetting(kKeyPassword, crypt.OutFile().remove(QStringLiteral("\r\n")));
-    writeSetting(kKeyMailAdress, QStringLiteral("reply@example.jp"));
-    writeSetting(kKeyOutput, at(QStringLiteral("output")));
-    writeSetting(kKeyLog, at(QStringLiteral("log")));
-    writeSetting(kKeyTempLog, at(QStringLiteral("templog")));
-    writeSetting(kKeyTemp, at(QStringLiteral("work")));
+    QString error;
+    ASSERT_TRUE(testsupport::writeSettings(
+        iniPath(), m_context.components,
+        {QStringLiteral("トルメア"), QStringLiteral("A123"), QStringLiteral("パス,word1"),
+         QStringLiteral("reply@example.jp"), at(QStringLiteral("output")), at(QStringLiteral("log")),
+         at(QStringLiteral("templog")), at(QStringLiteral("work"))},
+        error))
+        << error.toStdString();
 }
 
 QString RunFixture::addReport(const QString& relativePath, const QByteArray& content)

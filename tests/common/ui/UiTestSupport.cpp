@@ -1,10 +1,9 @@
 #include "UiTestSupport.h"
 
-#include "crypto/PassPhrase.h"
-#include "crypto/clsCryptFile.h"
+#include "SettingsWriter.h"
+
 #include "platform/Folders.h"
 #include "settings/SettingsModel.h"
-#include "settings/clsIniFile.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -130,24 +129,13 @@ QString GuiFixture::iniPath() const
 
 void GuiFixture::writeValidSettings()
 {
-    using namespace settings;
-    clsCryptFile::Environment environment;
-    environment.componentLookup = m_context.components;
-    clsCryptFile crypt(environment);
-    crypt.setInFile(QStringLiteral("pass,word1"));
-    crypt.setPassword(passPhrase());
-    ASSERT_TRUE(crypt.Encrypt(1)) << crypt.GetErrMsg().toStdString();
-    const QStringList values { QStringLiteral("トルメア"), QStringLiteral("A123"),
-        crypt.OutFile().remove(QStringLiteral("\r\n")), QStringLiteral("reply@example.jp"),
-        at(QStringLiteral("output")), at(QStringLiteral("log")), at(QStringLiteral("templog")),
-        at(QStringLiteral("work")) };
-    clsIniFile ini;
-    for (Field field : kFields) {
-        const FieldInfo& info = fieldInfo(field);
-        ASSERT_TRUE(
-            ini.WriteIniValue(values[static_cast<int>(field)], info.section, info.key, iniPath()))
-            << ini.GetErrMessage().toStdString();
-    }
+    QString error;
+    ASSERT_TRUE(testsupport::writeSettings(iniPath(), m_context.components,
+        { QStringLiteral("トルメア"), QStringLiteral("A123"), QStringLiteral("pass,word1"),
+            QStringLiteral("reply@example.jp"), at(QStringLiteral("output")),
+            at(QStringLiteral("log")), at(QStringLiteral("templog")), at(QStringLiteral("work")) },
+        error))
+        << error.toStdString();
 }
 
 QString GuiFixture::writeReport(const QString& relativePath)
