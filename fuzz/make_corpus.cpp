@@ -194,11 +194,15 @@ void formBSeeds()
         fs::copy_file(container, keys + "/default-container.pem");
     } else {
         platform::CryptContext context {};
-        if (!provider->acquireContext(platform::AcquireMode::NewKeySet, context))
+        platform::CryptKey pair {};
+        if (!provider->acquireContext(platform::AcquireMode::NewKeySet, context)
+            || !provider->getUserExchangeKey(context, pair))
             die("cannot make the key container: " + provider->lastError().toStdString());
+        provider->destroyKey(pair);
         provider->releaseContext(context);
         fs::create_directories(g_fuzzFolder + "/keys");
-        fs::copy_file(keys + "/default-container.pem", container);
+        // The fuzz target reads the pair from the container file itself.
+        fs::copy_file(keys + "/exchange-pair.pem", container);
     }
     std::string plain;
     for (const std::size_t size : { 0, 1, 1002, 1003, 2500 }) {

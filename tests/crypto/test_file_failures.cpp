@@ -5,10 +5,15 @@
 #include "platform/SystemError.h"
 #include "platform/crypto/FileAccess.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cerrno>
 #include <map>
+#include <ostream>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace platform;
 
@@ -182,6 +187,11 @@ struct ProviderFault {
     const char* message;
 };
 
+void PrintTo(const ProviderFault& fault, std::ostream* out)
+{
+    *out << fault.op << " call " << fault.onCall;
+}
+
 class ProviderFaultTest : public FileFailureTest, public ::testing::WithParamInterface<ProviderFault> {};
 
 TEST_P(ProviderFaultTest, GivesTheStepsMessageAndReleasesTheContextLast)
@@ -238,6 +248,47 @@ TEST_F(FileFailureTest, ContextIsTriedAgainWithANewKeySetAndFailingTwiceIsTheAcq
     failsWith(true, passPhrase(), QStringLiteral("CryptAcquireContext Error!"));
     EXPECT_EQ(m_log, (Log{"acquire", "acquire new keyset", "close input", "close output"}));
     EXPECT_EQ(readFile(path("out")), QByteArray()) << "the output was created, then left";
+}
+
+// Two programs making their first use of one key folder at once: the one
+// that loses the creation acquires the other's container, so both succeed;
+// form A leaves the container empty (no key pair it would never use).
+TEST_F(CryptFileTest, TwoFirstUsesAtOnceBothSucceedAndMakeNoKeyPair)
+{
+    writeFile(path("in"), QByteArray(3000, 'r'));
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        const QString keys = m_folder.filePath(QStringLiteral("keys%1").arg(round));
+        int gate[2];
+        ASSERT_EQ(::pipe(gate), 0);
+        pid_t children[2];
+        for (int i = 0; i < 2; ++i) {
+            children[i] = ::fork();
+            if (children[i] == 0) {
+                ::close(gate[1]);
+                char byte = 0;
+                // Both wait here until the parent closes the gate.
+                const bool released = ::read(gate[0], &byte, 1) == 0;
+                clsCryptFile::Environment env;
+                env.provider = std::make_shared<OpenSslCryptoProvider>(OpenSslCryptoProvider::Options{keys});
+                clsCryptFile cryptFile(env);
+                cryptFile.setInFile(path("in"));
+                cryptFile.setOutFile(m_folder.filePath(QStringLiteral("out%1").arg(i)));
+                cryptFile.setPassword(passPhrase());
+                ::_exit(released && cryptFile.Encrypt() ? 0 : 1);
+            }
+        }
+        ::close(gate[0]);
+        ::close(gate[1]);
+        for (const pid_t child : children) {
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+        }
+        EXPECT_EQ(readFile(path("out0")), readFile(path("out1")));
+        EXPECT_EQ(QDir(keys).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("default-container.pem")});
+        EXPECT_EQ(QFileInfo(keys + QStringLiteral("/default-container.pem")).size(), 0);
+    }
 }
 
 TEST_F(FileFailureTest, BlobLengthZeroIsAMemoryError)

@@ -33,8 +33,8 @@ enum class CryptAlg : std::uint32_t {
 // How a context is acquired on the user's default key container.
 enum class AcquireMode {
     Existing,   // flags 0: fails when the container does not exist yet
-    NewKeySet,  // CRYPT_NEWKEYSET: creates the container with its key-exchange
-                // pair; fails when it exists already
+    NewKeySet,  // CRYPT_NEWKEYSET: creates the (empty) container; one that
+                // appeared in the meantime is acquired instead
 };
 
 // The product version the layer reports in place of the security library's

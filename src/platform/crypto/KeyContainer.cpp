@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <openssl/bio.h>
 #include <openssl/err.h>
@@ -97,26 +98,52 @@ CreateResult publish(const QString& finalPath, const QByteArray& pem, QString& e
     return result;
 }
 
+QString pathIn(const QString& folder, const char* name)
+{
+    return QDir(folder).filePath(QString::fromLatin1(name));
+}
+
 } // namespace
 
-CreateResult create(OSSL_LIB_CTX* libCtx, const QString& folder, int bits, QString& error)
+CreateResult create(const QString& folder, QString& error)
 {
-    const QString path = QDir(folder).filePath(QString::fromLatin1(kFileName));
-    if (QFile::exists(path)) {
-        error = QStringLiteral("the key container exists already");
-        return CreateResult::AlreadyExists;
-    }
     if (!makeFolder(folder, error))
         return CreateResult::Failed;
-    ossl::PkeyPtr pair(EVP_PKEY_Q_keygen(libCtx, nullptr, "RSA", static_cast<size_t>(bits)));
-    if (!pair) {
-        error = ossl::takeErrorText(QStringLiteral("cannot make the key-exchange pair"));
-        return CreateResult::Failed;
+    // O_EXCL: of two first uses exactly one creates, the other finds it.
+    const QByteArray path = QFile::encodeName(pathIn(folder, kFileName));
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        const int failure = errno;
+        error = errnoText(QStringLiteral("cannot create the key container"), failure);
+        return failure == EEXIST ? CreateResult::AlreadyExists : CreateResult::Failed;
     }
-    const QByteArray pem = pemOf(pair.get(), error);
-    if (pem.isEmpty())
-        return CreateResult::Failed;
-    return publish(path, pem, error);
+    ::close(fd);
+    return CreateResult::Created;
+}
+
+ossl::PkeyPtr exchangePair(OSSL_LIB_CTX* libCtx, const QString& folder, int bits, QString& error)
+{
+    // Containers made before the pair was kept apart hold it themselves.
+    if (QFileInfo(pathIn(folder, kFileName)).size() > 0)
+        return load(libCtx, pathIn(folder, kFileName), error);
+    const QString pairPath = pathIn(folder, kExchangeFileName);
+    if (!QFileInfo::exists(pairPath)) {
+        ossl::PkeyPtr pair(EVP_PKEY_Q_keygen(libCtx, nullptr, "RSA", static_cast<size_t>(bits)));
+        if (!pair) {
+            error = ossl::takeErrorText(QStringLiteral("cannot make the key-exchange pair"));
+            return nullptr;
+        }
+        const QByteArray pem = pemOf(pair.get(), error);
+        if (pem.isEmpty())
+            return nullptr;
+        const CreateResult made = publish(pairPath, pem, error);
+        if (made == CreateResult::Created)
+            return pair;
+        if (made == CreateResult::Failed)
+            return nullptr;
+        // Another process published its pair first: use that one.
+    }
+    return load(libCtx, pairPath, error);
 }
 
 ossl::PkeyPtr load(OSSL_LIB_CTX* libCtx, const QString& path, QString& error)

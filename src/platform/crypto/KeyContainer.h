@@ -10,13 +10,20 @@ namespace platform::keycontainer {
 
 enum class CreateResult { Created, AlreadyExists, Failed };
 
-// File name of the container inside its folder.
+// The container is a file in its folder; it holds nothing until a
+// key-exchange pair is first needed, which then lives beside it. (Containers
+// of earlier versions hold their pair in the container file itself.)
 inline constexpr char kFileName[] = "default-container.pem";
+inline constexpr char kExchangeFileName[] = "exchange-pair.pem";
 
-// Makes the folder (0700) and, only when no container is there yet, a new
-// container file (0600) with a fresh RSA pair of the given size. The file
-// appears complete or not at all, and a racing creator never overwrites it.
-CreateResult create(OSSL_LIB_CTX* libCtx, const QString& folder, int bits, QString& error);
+// Makes the folder (0700) and an empty container file (0600). Exactly one of
+// two racing creators gets Created; the other AlreadyExists.
+CreateResult create(const QString& folder, QString& error);
+
+// The container's key-exchange pair, made (bits long) and published on its
+// first use; of two racing first uses both get the one published first.
+// Null with error set on failure.
+ossl::PkeyPtr exchangePair(OSSL_LIB_CTX* libCtx, const QString& folder, int bits, QString& error);
 
 // Reads the key pair; null with error set when the file is missing or holds
 // no private key.

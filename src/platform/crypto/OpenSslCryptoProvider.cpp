@@ -142,7 +142,7 @@ bool OpenSslCryptoProvider::Impl::runRc4(KeyObject& key, bool isFinal, std::span
 ossl::PkeyPtr OpenSslCryptoProvider::Impl::loadPair()
 {
     QString error;
-    ossl::PkeyPtr pair = keycontainer::load(libCtx.get(), containerPath(), error);
+    ossl::PkeyPtr pair = keycontainer::exchangePair(libCtx.get(), options.keyFolder, options.exchangeKeyBits, error);
     if (!pair)
         fail(error);
     return pair;
@@ -200,8 +200,9 @@ bool OpenSslCryptoProvider::acquireContext(AcquireMode mode, CryptContext& conte
         return d.fail(QStringLiteral("the default key container does not exist"));
     if (mode == AcquireMode::NewKeySet) {
         QString error;
-        const auto made = keycontainer::create(d.libCtx.get(), d.options.keyFolder, d.options.exchangeKeyBits, error);
-        if (made != keycontainer::CreateResult::Created)
+        // A container that another process made in the meantime is acquired
+        // as a second try without the flag would, so both first uses succeed.
+        if (keycontainer::create(d.options.keyFolder, error) == keycontainer::CreateResult::Failed)
             return d.fail(error);
     }
     const std::uintptr_t handle = d.issue();

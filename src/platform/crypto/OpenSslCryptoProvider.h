@@ -14,12 +14,13 @@ class OpenSslCryptoProvider final : public CryptoProvider {
 public:
     struct Options {
         // Folder of the user's default key container; created (mode 0700)
-        // with the container file (mode 0600) on AcquireMode::NewKeySet.
+        // with the container file (mode 0600) on AcquireMode::NewKeySet. The
+        // key-exchange pair is made there when first needed.
         QString keyFolder;
         // OpenSSL provider that supplies RC4. Tests name one that does not
         // exist to see the layer without RC4.
         QString legacyProviderName = QStringLiteral("legacy");
-        // Size of the key-exchange pair made for a new container.
+        // Size of the key-exchange pair made on its first use.
         int exchangeKeyBits = 2048;
     };
 
