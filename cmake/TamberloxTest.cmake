@@ -1,10 +1,11 @@
 # tamberlox_add_test(<name> SOURCES <files...> LIBS <targets...>)
 # One GoogleTest executable registered with ctest. Tests run in the build's
-# bin folder, where the two components lie beside them, and without a display.
+# bin folder, where the two components lie beside them, without a display,
+# and each in a home folder of its own (tests/support/HermeticHome.h).
 function(tamberlox_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock tamberlox_test_main)
   target_compile_definitions(${name} PRIVATE
     TAMBERLOX_TESTDATA="${CMAKE_CURRENT_SOURCE_DIR}/testdata"
     TAMBERLOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
@@ -12,6 +13,6 @@ function(tamberlox_add_test name)
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
     TEST_PREFIX "${name}."
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;TAMBERLOX_TEST_SCRATCH=${CMAKE_BINARY_DIR}/test-scratch"
                TIMEOUT 600)
 endfunction()

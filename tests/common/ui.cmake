@@ -2,9 +2,10 @@
 # shared by the window suites, and the tests of the common windows.
 find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
 
-# Linked as objects, so this main() always wins over gtest_main's.
+# Linked as objects, so this main() always wins over the one of the suites
+# without windows.
 add_library(tamberlox_gui_test_main OBJECT ui/gui_main.cpp)
-target_link_libraries(tamberlox_gui_test_main PUBLIC Qt6::Widgets GTest::gtest)
+target_link_libraries(tamberlox_gui_test_main PUBLIC Qt6::Widgets GTest::gtest tamberlox_test_main)
 
 add_library(tamberlox_ui_test_support STATIC ui/UiTestSupport.cpp)
 target_include_directories(tamberlox_ui_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/ui)

@@ -1,4 +1,6 @@
 // main() of the window tests: a QApplication around GoogleTest.
+#include "HermeticHome.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -18,6 +20,7 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 
 int main(int argc, char* argv[])
 {
+    testsupport::enterHermeticHome();
     // Also when ctest lists the tests, which it does without the test
     // environment.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
