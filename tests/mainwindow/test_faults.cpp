@@ -1,4 +1,5 @@
-// Faults a user meets during a run: the machine changes under it.
+// Faults a user meets during a run: the machine changes under it, a folder
+// turns read-only, the output folder's disk is full.
 #include "RunFixture.h"
 
 #include <QDir>
@@ -84,4 +85,37 @@ TEST_F(RunFaultTest, FullOutputFolderLeavesNoPartialFile)
     expectOneFailure(QStringLiteral("FncTamberlox"));
     EXPECT_TRUE(m_boxes.boxes[0].text.startsWith(QStringLiteral("No space left on device")));
     EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
+}
+
+// A share turning read-only during a run, made exact by a read-only bind
+// mount placed right after the delivery step: one warning with the system's
+// text, and the delivered output stays whole.
+TEST_F(RunFaultTest, AttachmentLogFolderTurningReadOnlyAfterTheDelivery)
+{
+    writeValidSettings();
+    addReport(QStringLiteral("report.xls"), "x");
+    const QByteArray tempLog = QFile::encodeName(at(QStringLiteral("templog")));
+    const QString delivered = at(QStringLiteral("output/") + kOutName);
+    bool tried = false;
+    bool locked = false;
+    m_window.onKeepPainted = [&] {
+        if (tried || !QFileInfo::exists(delivered))
+            return;
+        tried = true;
+        locked = ::mount(tempLog.constData(), tempLog.constData(), nullptr, MS_BIND, nullptr) == 0;
+        if (locked && ::mount(nullptr, tempLog.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+            ::umount(tempLog.constData());
+            locked = false;
+        }
+    };
+    run().cmdSend_Click();
+    if (locked)
+        ::umount(tempLog.constData());
+    ASSERT_TRUE(tried) << "the run never delivered";
+    if (!locked)
+        GTEST_SKIP() << "a read-only bind mount needs mount rights";
+    expectOneFailure(QStringLiteral("FncMoveLog"));
+    EXPECT_TRUE(m_boxes.boxes[0].text.startsWith(QStringLiteral("Read-only file system"))) << m_boxes.boxes[0].text.toStdString();
+    EXPECT_GT(QFileInfo(delivered).size(), 0);
+    EXPECT_TRUE(testsupport::entriesOf(at(QStringLiteral("templog"))).isEmpty());
 }
