@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -27,6 +28,12 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return m_fd; }
+    void reset(int fd)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
     // Closes now, so that a failing close is seen.
     int close()
     {
@@ -54,17 +61,43 @@ int writeAll(int fd, const char* data, qsizetype length)
     return 0;
 }
 
-int pump(int from, int to)
+constexpr qint64 kPiece = 1 << 20;
+
+// Copies from one descriptor to the other until the source ends, in pieces
+// of at most kPiece bytes, calling progress after each. The kernel copies
+// where it can; otherwise, or for files it reports as empty though they are
+// not (procfs), the bytes go through a buffer.
+int pump(int from, int to, qint64 expected, const CopyProgress& progress)
 {
-    std::vector<char> buffer(1 << 16);
+    qint64 copied = 0;
+    bool kernelCopy = true;
+    std::vector<char> buffer;
     for (;;) {
-        const ssize_t n = ::read(from, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR)
-            continue;
+        ssize_t n = 0;
+        if (kernelCopy) {
+            n = ::copy_file_range(from, nullptr, to, nullptr, kPiece, 0);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if ((n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP))
+                || (n == 0 && copied < expected)) {
+                kernelCopy = false;
+                continue;
+            }
+        } else {
+            if (buffer.empty())
+                buffer.resize(static_cast<size_t>(std::clamp<qint64>(expected - copied + 1, 4096, kPiece)));
+            n = ::read(from, buffer.data(), buffer.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n > 0)
+                if (const int rc = writeAll(to, buffer.data(), n); rc != 0)
+                    return rc;
+        }
         if (n <= 0)
             return n == 0 ? 0 : errno;
-        if (const int rc = writeAll(to, buffer.data(), n); rc != 0)
-            return rc;
+        copied += n;
+        if (progress && !progress(copied))
+            return ECANCELED;
     }
 }
 
@@ -107,8 +140,18 @@ int checkTarget(const QString& path, mode_t& existingMode, bool& exists)
 
 using Writer = std::function<int(int fd)>;
 
-// Writes a temporary file beside path with writer, then renames it over path.
-int replaceFile(const QString& path, mode_t mode, const Writer& writer)
+int syncFolderOf(const QFileInfo& info)
+{
+    Fd folder(::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0)
+        return errno;
+    // Some file systems cannot sync a folder; the rename is then as durable as they allow.
+    return ::fsync(folder.get()) == 0 || errno == EINVAL ? 0 : errno;
+}
+
+// Writes a temporary file beside path with writer, then renames it over path;
+// with syncFolder the rename itself is made durable too.
+int replaceFile(const QString& path, mode_t mode, const Writer& writer, bool syncFolder = false)
 {
     const QFileInfo info(path);
     QByteArray temp = QFile::encodeName(info.absolutePath()) + "/."
@@ -127,7 +170,29 @@ int replaceFile(const QString& path, mode_t mode, const Writer& writer)
         rc = errno;
     if (rc != 0)
         ::unlink(temp.constData());
-    return rc;
+    return rc == 0 && syncFolder ? syncFolderOf(info) : rc;
+}
+
+// Opens source for a copy and checks that target may be replaced.
+int openSource(const QString& source, const QString& target, Fd& in, struct stat& info)
+{
+    in.reset(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0)
+        return errno;
+    if (::fstat(in.get(), &info) != 0)
+        return errno;
+    if (S_ISDIR(info.st_mode))
+        return EISDIR;
+    mode_t existingMode = 0;
+    bool exists = false;
+    return checkTarget(target, existingMode, exists);
+}
+
+// The whole content, then the check that the source stayed as it was.
+int copyContent(int in, const struct stat& info, int out, const CopyProgress& progress)
+{
+    const int rc = pump(in, out, info.st_size, progress);
+    return rc != 0 ? rc : unchangedSince(in, info);
 }
 
 } // namespace
@@ -141,24 +206,43 @@ int writeFileAtomically(const QString& path, const QByteArray& data, mode_t newF
     return replaceFile(path, mode, [&](int fd) { return writeAll(fd, data.constData(), data.size()); });
 }
 
-int copyFile(const QString& source, const QString& target, mode_t mode)
+int copyFile(const QString& source, const QString& target, mode_t mode, const CopyProgress& progress)
 {
-    Fd in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
-    if (in.get() < 0)
-        return errno;
+    Fd in(-1);
     struct stat info {};
-    if (::fstat(in.get(), &info) != 0)
-        return errno;
-    if (S_ISDIR(info.st_mode))
-        return EISDIR;
-    mode_t existingMode = 0;
-    bool exists = false;
-    if (const int rc = checkTarget(target, existingMode, exists); rc != 0)
+    if (const int rc = openSource(source, target, in, info); rc != 0)
         return rc;
-    return replaceFile(target, mode, [&](int fd) {
-        const int rc = pump(in.get(), fd);
-        return rc != 0 ? rc : unchangedSince(in.get(), info);
-    });
+    return replaceFile(
+        target, mode, [&](int fd) { return copyContent(in.get(), info, fd, progress); }, true);
+}
+
+int copyFileUnsynced(const QString& source, const QString& target, mode_t mode,
+                     const CopyProgress& progress)
+{
+    Fd in(-1);
+    struct stat info {};
+    if (const int rc = openSource(source, target, in, info); rc != 0)
+        return rc;
+    const QByteArray name = QFile::encodeName(target);
+    Fd out(::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode));
+    if (out.get() < 0)
+        return errno;
+    int rc = ::fchmod(out.get(), mode) == 0 ? 0 : errno;
+    if (rc == 0)
+        rc = copyContent(in.get(), info, out.get(), progress);
+    if (const int closed = out.close(); rc == 0)
+        rc = closed;
+    if (rc != 0)
+        ::unlink(name.constData());
+    return rc;
+}
+
+int syncFileSystem(const QString& folder)
+{
+    Fd fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return errno;
+    return ::syncfs(fd.get()) == 0 ? 0 : errno;
 }
 
 } // namespace platform
