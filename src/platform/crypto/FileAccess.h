@@ -13,6 +13,8 @@
 namespace platform {
 
 // One open file. Destroying it closes it without a report; close() reports.
+// The system's streams read and write through buffers of 1 MiB, so small
+// pieces cost no system call each.
 class FileStream {
 public:
     virtual ~FileStream() = default;
@@ -21,10 +23,13 @@ public:
     // end was reached. -1 on failure (see error()).
     virtual std::int64_t read(std::span<std::uint8_t> buffer) = 0;
 
-    // Writes all of data; false on failure (see error()).
+    // Writes all of data; false on failure (see error()). Data may wait in
+    // the stream's buffer: a failure to write it then shows at a later
+    // write() or at close(), as one the system reports late would.
     virtual bool write(std::span<const std::uint8_t> data) = 0;
 
-    // Size of the file in bytes; -1 on failure (see error()).
+    // Size of the file in bytes, data still buffered included; -1 on
+    // failure (see error()).
     virtual std::int64_t size() = 0;
 
     // Closes the file; false when the system reports a failure (a write that
