@@ -4,6 +4,7 @@
 #include "cab32.h"
 #include "platform/Cp932.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -17,31 +18,21 @@ namespace cabtest {
 int cab(const QString& command, QByteArray* message)
 {
     char buffer[1024] = {};
-    const int rc = Cab(nullptr, cp932(command).constData(), buffer, sizeof buffer);
+    const int rc = Cab(nullptr, platform::toCp932(command).constData(), buffer, sizeof buffer);
     if (message != nullptr)
         *message = QByteArray(buffer);
     return rc;
-}
-
-int checkArchive(const QString& path, int mode)
-{
-    return CabCheckArchive(cp932(path).constData(), mode);
-}
-
-QByteArray cp932(const QString& text)
-{
-    return platform::toCp932(text);
 }
 
 QByteArray randomBytes(qsizetype size, std::uint32_t seed)
 {
     QByteArray bytes(size, '\0');
     std::uint32_t x = seed | 1u;
-    for (qsizetype i = 0; i < size; ++i) {
+    for (char& byte : bytes) {
         x ^= x << 13;
         x ^= x >> 17;
         x ^= x << 5;
-        bytes[i] = static_cast<char>(x >> 24);
+        byte = static_cast<char>(x >> 24);
     }
     return bytes;
 }
@@ -50,14 +41,11 @@ QByteArray textBytes(qsizetype size)
 {
     static const char* const kWords[] = {"report", "total", "2021", "branch", "売上", "\r\n", ",", "0.25"};
     QByteArray bytes;
-    std::uint32_t x = 7;
-    while (bytes.size() < size) {
+    for (std::uint32_t x = 7; bytes.size() < size;) {
         x = x * 1103515245u + 12345u;
-        bytes += kWords[(x >> 16) % 8];
-        bytes += ' ';
+        bytes += kWords[(x >> 16) % 8] + QByteArray(" ");
     }
-    bytes.truncate(size);
-    return bytes;
+    return bytes.left(size);
 }
 
 void putFile(const QString& path, const QByteArray& bytes, const QDateTime& modified)
@@ -83,75 +71,57 @@ std::vector<QByteArray> contentsOf(const QString& folder)
 {
     namespace fs = std::filesystem;
     std::vector<QByteArray> contents;
-    for (const auto& entry : fs::recursive_directory_iterator(fs::path(QFile::encodeName(folder).toStdString()))) {
-        if (!entry.is_regular_file())
-            continue;
+    for (const auto& entry : fs::recursive_directory_iterator(QFile::encodeName(folder).toStdString())) {
         std::ifstream in(entry.path(), std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        contents.emplace_back(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        if (entry.is_regular_file())
+            contents.push_back(QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}}));
     }
     std::sort(contents.begin(), contents.end());
     return contents;
 }
 
-namespace {
-
-std::uint32_t le(const QByteArray& b, qsizetype at, int bytes)
-{
-    std::uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = (value << 8) | static_cast<std::uint8_t>(b.at(at + i));
-    return value;
-}
-
-bool readBlocks(const QByteArray& b, CabFolder& folder)
-{
-    qsizetype at = folder.dataOffset;
-    for (int i = 0; i < folder.blocks; ++i) {
-        if (at + 8 > b.size())
-            return false;
-        const auto packed = static_cast<std::uint16_t>(le(b, at + 4, 2));
-        if (at + 8 + packed > b.size())
-            return false;
-        folder.packedSizes.push_back(packed);
-        folder.plainSizes.push_back(static_cast<std::uint16_t>(le(b, at + 6, 2)));
-        at += 8 + packed;
-    }
-    return true;
-}
-
-} // namespace
-
+// Read with QDataStream, which knows nothing of cab32: a field past the end
+// sets its status and reads as 0.
 CabLayout readLayout(const QByteArray& b)
 {
     CabLayout layout;
-    if (b.size() < 36 || !b.startsWith("MSCF"))
-        return layout;
-    layout.versionMinor = static_cast<std::uint8_t>(b.at(24));
-    layout.versionMajor = static_cast<std::uint8_t>(b.at(25));
-    const std::uint32_t folders = le(b, 26, 2), files = le(b, 28, 2);
-    layout.flags = static_cast<std::uint16_t>(le(b, 30, 2));
-    layout.cabinetIndex = static_cast<std::uint16_t>(le(b, 34, 2));
-    for (std::uint32_t i = 0; i < folders; ++i) {
-        const qsizetype at = 36 + 8 * i;
-        CabFolder folder{le(b, at, 4), static_cast<std::uint16_t>(le(b, at + 4, 2)),
-                         static_cast<std::uint16_t>(le(b, at + 6, 2)), {}, {}};
-        if (!readBlocks(b, folder))
-            return layout;
+    QDataStream in(b);
+    in.setByteOrder(QDataStream::LittleEndian);
+    std::uint32_t size = 0, filesAt = 0;
+    std::uint16_t folderCount = 0, fileCount = 0;
+    in.skipRawData(8);
+    in >> size;
+    in.skipRawData(4);
+    in >> filesAt;
+    in.skipRawData(4);
+    in >> layout.versionMinor >> layout.versionMajor >> folderCount >> fileCount >> layout.flags;
+    in.skipRawData(2);
+    in >> layout.cabinetIndex;
+    bool fits = b.startsWith("MSCF") && size == b.size();
+    for (int i = 0; i < folderCount; ++i) {
+        CabFolder folder;
+        in >> folder.dataOffset >> folder.blocks >> folder.compression;
+        QDataStream data(b);
+        data.setByteOrder(QDataStream::LittleEndian);
+        data.skipRawData(static_cast<int>(folder.dataOffset));
+        folder.packedSizes.resize(folder.blocks);
+        folder.plainSizes.resize(folder.blocks);
+        for (int j = 0; j < folder.blocks; ++j) {
+            data.skipRawData(4);  // csum
+            data >> folder.packedSizes[j] >> folder.plainSizes[j];
+            data.skipRawData(folder.packedSizes[j]);
+        }
+        fits = fits && data.status() == QDataStream::Ok;
         layout.folders.push_back(folder);
     }
-    qsizetype at = le(b, 16, 4);
-    for (std::uint32_t i = 0; i < files; ++i) {
-        const qsizetype end = b.indexOf('\0', at + 16);
-        if (end < 0)
-            return layout;
-        layout.files.push_back({le(b, at, 4), le(b, at + 4, 4), static_cast<std::uint16_t>(le(b, at + 8, 2)),
-                                static_cast<std::uint16_t>(le(b, at + 10, 2)),
-                                static_cast<std::uint16_t>(le(b, at + 12, 2)),
-                                static_cast<std::uint16_t>(le(b, at + 14, 2)), b.mid(at + 16, end - at - 16)});
-        at = end + 1;
+    in.device()->seek(filesAt);
+    layout.files.resize(fileCount);
+    for (CabFile& file : layout.files) {
+        in >> file.size >> file.offset >> file.folder >> file.date >> file.time >> file.attributes;
+        for (char c = 0; in.readRawData(&c, 1) == 1 && c != '\0';)
+            file.name += c;
     }
-    layout.valid = le(b, 8, 4) == static_cast<std::uint32_t>(b.size());
+    layout.valid = fits && in.status() == QDataStream::Ok;
     return layout;
 }
 

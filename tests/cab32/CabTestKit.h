@@ -9,16 +9,13 @@
 #include <map>
 #include <vector>
 
-// Helpers of the component's tests: calling the C entry points, building
-// source folders, and an independent reading of the cabinet layout.
+// Helpers of the component's tests: calling Cab(), building source folders,
+// and an independent reading of the cabinet layout.
 namespace cabtest {
 
-// Cab() with a UTF-16 command line turned into CP932 bytes.
+// Cab() with a UTF-16 command line turned into CP932 bytes; message gets the
+// output text.
 int cab(const QString& command, QByteArray* message = nullptr);
-// CabCheckArchive() for a UTF-16 path.
-int checkArchive(const QString& path, int mode);
-
-QByteArray cp932(const QString& text);
 
 // Deterministic test data: pseudo-random (incompressible) and text-like.
 QByteArray randomBytes(qsizetype size, std::uint32_t seed);
@@ -35,6 +32,7 @@ QMap<QString, QByteArray> treeOf(const QString& folder);
 // names, so it also sees names that are not UTF-8 (as gcab writes them).
 std::vector<QByteArray> contentsOf(const QString& folder);
 
+// One CFFILE entry; date and time in MS-DOS form, name as stored.
 struct CabFile {
     std::uint32_t size = 0;
     std::uint32_t offset = 0;
@@ -42,19 +40,20 @@ struct CabFile {
     std::uint16_t date = 0;
     std::uint16_t time = 0;
     std::uint16_t attributes = 0;
-    QByteArray name;  // raw bytes as stored
+    QByteArray name;
 };
 
+// One CFFOLDER entry and the cbData / cbUncomp of each of its CFDATA blocks.
 struct CabFolder {
     std::uint32_t dataOffset = 0;
     std::uint16_t blocks = 0;
     std::uint16_t compression = 0;
-    std::vector<std::uint16_t> packedSizes;  // cbData of each CFDATA
-    std::vector<std::uint16_t> plainSizes;   // cbUncomp of each CFDATA
+    std::vector<std::uint16_t> packedSizes;
+    std::vector<std::uint16_t> plainSizes;
 };
 
-// The layout of a cabinet as the Microsoft format describes it. valid is
-// false when a field is out of range (the extractors check the checksums).
+// The layout as the Microsoft format describes it. valid is false when the
+// size field or an entry does not fit the bytes (checksums are not checked).
 struct CabLayout {
     bool valid = false;
     std::uint8_t versionMinor = 0;

@@ -1,110 +1,72 @@
-// The C entry points: the command-line grammar and the return codes of
-// cab32.h, the output buffer, and what is left on disk after a failure.
+// The create side of Cab(): each return code from one command line, nothing
+// left behind by a failure, and the output buffer.
 #include "CabTestKit.h"
 #include "TestSupport.h"
 #include "cab32.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using cabtest::cab;
-using cabtest::putFile;
-using testsupport::entriesOf;
-
-namespace {
-
-class Cab32Api : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        putFile(m_source + "/a.txt", "a");
-        putFile(m_source + "/sub/b.txt", "b");
-    }
-    QString create(const QString& switches, const QString& archive, const QString& files = "*.*")
-    {
-        return QString("%1 \"%2\" \"%3/\" %4").arg(switches, archive, m_source, files);
-    }
-    std::size_t filesIn(const QString& archive)
-    {
-        return cabtest::readLayout(testsupport::readBytes(archive)).files.size();
-    }
-
-    QTemporaryDir m_dir;
+TEST(Cab32Api, EachCommandLineGivesItsCodeAndAFailureLeavesNoFile)
+{
+    QTemporaryDir dir;
     // 表 and ソ end in 0x5C in CP932: it must stay part of the character.
-    QString m_source = m_dir.filePath("表ソ");
-    QString m_archive = m_dir.filePath("out.cab");
-};
-
-} // namespace
-
-TEST_F(Cab32Api, ParsesBothFormsClsCab32BuildsAndRecursesOnlyWithR)
-{
-    const QString inside = m_source + "/self.cab";
-    ASSERT_EQ(cab(create("-a", inside)), CAB32_OK);
-    EXPECT_EQ(filesIn(inside), 1u) << "never the archive itself";
-    ASSERT_EQ(cab(create("-a -r -i -o -mz", inside)), CAB32_OK);
-    EXPECT_EQ(filesIn(inside), 2u);
-    // The single-file form: two blanks after the method, the quoted name.
-    ASSERT_EQ(cab(QString("-A -R -MZ  \"%1\" \"%2/sub/\" \"b.txt\"").arg(m_archive, m_source)), CAB32_OK);
-    const auto layout = cabtest::readLayout(testsupport::readBytes(m_archive));
-    ASSERT_EQ(layout.files.size(), 1u);
-    EXPECT_EQ(layout.files[0].name, QByteArray("b.txt"));
-}
-
-TEST_F(Cab32Api, EachFailureHasItsOwnCodeAndWritesNoArchive)
-{
-    putFile(m_source + "/" + QString(127, 'x') + "/" + QString(127, 'y'), "255 bytes with the separator");
-    putFile(m_source + "/" + QString(127, 'x') + "/" + QString(128, 'y'), "256 bytes");
-    putFile(m_dir.filePath("file"), "not a folder");
-    const std::pair<QString, int> cases[] = {
-        {create("-a", m_archive, "\"missing.txt\""), CAB32_ERROR_NOT_FOUND},
-        {QString("-a \"%1\" \"%2/\" *.*").arg(m_archive, m_dir.filePath("nowhere")), CAB32_ERROR_NOT_FOUND},
-        {create("-a", m_archive, "\"../a.txt\""), CAB32_ERROR_NAME},
-        {create("-a -r", m_archive), CAB32_ERROR_NAME},
-        {create("-a", m_archive, "*.csv"), CAB32_ERROR_NO_FILES},
+    const QString source = dir.filePath("表ソ"), x = QString(127, 'x'), y = QString(127, 'y');
+    cabtest::putFile(source + "/a.txt", "a");
+    cabtest::putFile(source + "/" + x + "/" + y, "255 bytes with the separator");
+    cabtest::putFile(source + "/" + x + "/" + y + "y", "256 bytes");
+    cabtest::putFile(dir.filePath("old.cab"), "previous");
+    cabtest::putFile(dir.filePath("file"), "not a folder");
+    QFile huge(dir.filePath("big/huge"));  // sparse, one byte over 2 GiB - 32 KiB
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("big")) && huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(65535 * 32768LL + 1));
+    const std::pair<QString, int> rows[] = {
+        {R"(-a "@/out.cab" "@/表ソ/" "missing.txt")", CAB32_ERROR_NOT_FOUND},
+        {R"(-a "@/out.cab" "@/nowhere/" *.*)", CAB32_ERROR_NOT_FOUND},
+        {R"(-a "@/out.cab" "@/表ソ/" "../a.txt")", CAB32_ERROR_NAME},
+        {R"(-a -r "@/out.cab" "@/表ソ/" *.*)", CAB32_ERROR_NAME},  // the 256-byte name
+        {R"(-a "@/out.cab" "@/表ソ/" *.csv)", CAB32_ERROR_NO_FILES},
+        {R"(-a "@/out.cab" "@/big/" *.*)", CAB32_ERROR_LIMIT},
+        {R"(-a "@/old.cab" "@/表ソ/" *.*)", CAB32_ERROR_EXISTS},
+        {R"(-a -o "@/file/out.cab" "@/表ソ/" *.*)", CAB32_ERROR_WRITE},
+        {R"(-a -o "@/nowhere/out.cab" "@/表ソ/" *.*)", CAB32_ERROR_WRITE},
+        {R"(-a -o "@" "@/表ソ/" *.*)", CAB32_ERROR_WRITE},  // a folder of that name
         // LZX and Quantum are read, never written.
-        {create("-a -ml15", m_archive), CAB32_ERROR_METHOD}, {create("-a -ml21", m_archive), CAB32_ERROR_METHOD},
-        {create("-a -mq1", m_archive), CAB32_ERROR_METHOD}, {create("-a -mq7", m_archive), CAB32_ERROR_METHOD},
-        {create("-a -o", m_dir.filePath("file/out.cab")), CAB32_ERROR_WRITE},
-        {create("-a -o", m_dir.filePath("nowhere/out.cab")), CAB32_ERROR_WRITE},
-        {create("-a -o", m_dir.path()), CAB32_ERROR_WRITE}, // a folder of that name
+        {R"(-a -ml15 "@/out.cab" "@/表ソ/")", CAB32_ERROR_METHOD}, {R"(-a -ml21 "@/o" "@/")", CAB32_ERROR_METHOD},
+        {R"(-a -mq1 "@/out.cab" "@/表ソ/")", CAB32_ERROR_METHOD}, {R"(-a -mq7 "@/o" "@/")", CAB32_ERROR_METHOD},
+        // Both forms clsCab32 builds, letters in any case; -r reaches sub-folders.
+        {R"(-a -i -o -mz "@/ok.cab" "@/表ソ/" *.*)", CAB32_OK},
+        {R"(-a -r -o "@/ok.cab" "@/表ソ/" )" + x + "/" + y, CAB32_OK},
+        {R"(-A -R -O -MZ  "@/ok.cab" "@/表ソ/" "a.txt")", CAB32_OK},
     };
-    for (const auto& [command, code] : cases)
-        EXPECT_EQ(cab(command), code) << command.toStdString();
-    for (const char* method : {"-ml14", "-ml22", "-ml", "-mq0", "-mq8", "-mz1", "-ms0", "-mx", "-m"})
-        EXPECT_EQ(cab(create(QString("-a ") + method, m_archive)), CAB32_ERROR_COMMAND) << method;
-    for (const char* bad : {"", R"("a" "b/")", R"(-a -x "a" "b/")", R"(-a -mz -ms "a" "b/")", R"(-a -q "a" "b/")",
-                            R"(-a -rr "a" "b/")", R"(-a "a")", R"(-a "a" "b/)", R"(-a -mz  "" "b/" "a.txt")",
-                            "-a \"\x81\" \"b/\""})
+    for (const auto& [command, code] : rows)
+        EXPECT_EQ(cabtest::cab(QString(command).replace("@", dir.path())), code) << command.toStdString();
+    for (const char* bad :
+         {"", R"("a" "b/")", R"(-a -x "a" "b/")", R"(-a -mz -ms "a" "b/")", R"(-a -q "a" "b/")", R"(-a -rr a b/)",
+          R"(-a "a")", R"(-a "a" "b/)", R"(-a  "" "b/")", "-a \"\x81\" \"b/\"", "-a -ml14 a b/", "-a -ml22 a b/",
+          "-a -mq0 a b/", "-a -mq8 a b/", "-a -ml a b/", "-a -mz1 a b/", "-a -ms0 a b/", "-a -mx a b/", "-a -m a b/"})
         EXPECT_EQ(Cab(nullptr, bad, nullptr, 0), CAB32_ERROR_COMMAND) << bad;
-    EXPECT_EQ(entriesOf(m_dir.path()), (QStringList{"file", "表ソ"}));
-    ASSERT_TRUE(QFile::remove(m_source + "/" + QString(127, 'x') + "/" + QString(128, 'y')));
-    EXPECT_EQ(cab(create("-a -r", m_archive)), CAB32_OK);
+    EXPECT_EQ(testsupport::entriesOf(dir.path()), (QStringList{"big", "file", "ok.cab", "old.cab", "表ソ"}));
+    EXPECT_EQ(testsupport::readBytes(dir.filePath("old.cab")), QByteArray("previous"));
+    const auto layout = cabtest::readLayout(testsupport::readBytes(dir.filePath("ok.cab")));
+    ASSERT_EQ(layout.files.size(), 1u);
+    EXPECT_EQ(layout.files[0].name, QByteArray("a.txt"));
 }
 
-TEST_F(Cab32Api, KeepsAnExistingArchiveWithoutO)
+TEST(Cab32Api, OutputTextIsCutWithinTheBufferNeverInsideACharacter)
 {
-    putFile(m_archive, "previous");
-    EXPECT_EQ(cab(create("-a -r", m_archive, "\"a.txt\"")), CAB32_ERROR_EXISTS);
-    EXPECT_EQ(testsupport::readBytes(m_archive), QByteArray("previous"));
-    EXPECT_EQ(cab(create("-a -r -o -ms", m_archive, "\"a.txt\"")), CAB32_OK);
-    EXPECT_EQ(cabtest::checkArchive(m_archive, 2), 1);
-    EXPECT_EQ(entriesOf(m_dir.path()), (QStringList{"out.cab", "表ソ"}));
-}
-
-TEST(Cab32Output, DescribesTheResultWithinTheBuffer)
-{
-    char buffer[8];
-    std::fill(std::begin(buffer), std::end(buffer), 'Z');
+    char buffer[32] = "unchanged";
+    EXPECT_EQ(Cab(nullptr, nullptr, buffer, 0), CAB32_ERROR_COMMAND);
+    EXPECT_STREQ(buffer, "unchanged");
     EXPECT_EQ(Cab(nullptr, nullptr, buffer, 5), CAB32_ERROR_COMMAND);
     EXPECT_STREQ(buffer, "malf");
-    EXPECT_EQ(buffer[5], 'Z');
-    EXPECT_EQ(Cab(nullptr, "-q", buffer, 1), CAB32_ERROR_COMMAND);
-    EXPECT_STREQ(buffer, "");
-    EXPECT_EQ(Cab(nullptr, "-q", buffer, 0), CAB32_ERROR_COMMAND);
-    QByteArray message;
-    EXPECT_EQ(cab(R"(-x "/nowhere/表.cab" "/nowhere/")", &message), CAB32_ERROR_NOT_FOUND);
-    EXPECT_EQ(message, cabtest::cp932("not found: /nowhere/表.cab"));
+    EXPECT_EQ(buffer[5], 'n');
+    // "not found: /nowhere/" is 20 bytes; 表 is 0x95 0x5C.
+    const char* missing = "-x \"/nowhere/\x95\x5c.cab\" \"/nowhere/\"";
+    EXPECT_EQ(Cab(nullptr, missing, buffer, 22), CAB32_ERROR_NOT_FOUND);
+    EXPECT_STREQ(buffer, "not found: /nowhere/");
+    EXPECT_EQ(Cab(nullptr, missing, buffer, sizeof buffer), CAB32_ERROR_NOT_FOUND);
+    EXPECT_STREQ(buffer, "not found: /nowhere/\x95\x5c.cab");
 }

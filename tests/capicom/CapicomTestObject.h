@@ -14,19 +14,16 @@ public:
     CapicomTestObject& operator=(const CapicomTestObject&) = delete;
 
     capicom_encrypted_data* get() const { return m_object; }
-
     int setSecret(const std::string& secret) { return capicom_set_secret(m_object, secret.data(), secret.size()); }
     int setContent(const std::string& text) { return capicom_set_content(m_object, text.data(), text.size()); }
     int decrypt(const std::string& text) { return capicom_decrypt(m_object, text.data(), text.size()); }
 
-    int encrypt(std::string& result)
+    // The encrypted text, or "" when encrypt failed.
+    std::string encrypt()
     {
         const char* text = nullptr;
         size_t length = 0;
-        const int code = capicom_encrypt(m_object, &text, &length);
-        if (code == CAPICOM_OK)
-            result.assign(text, length);
-        return code;
+        return capicom_encrypt(m_object, &text, &length) == CAPICOM_OK ? std::string(text, length) : "";
     }
 
     std::string content()
@@ -42,5 +39,5 @@ private:
     capicom_encrypted_data* m_object;
 };
 
-// "パスワード123" and other texts as CP932 bytes.
+// "パスワード123" as CP932 bytes.
 inline const std::string kJapaneseCp932 = "\x83\x70\x83\x58\x83\x8f\x81\x5b\x83\x68" "123";

@@ -1,157 +1,87 @@
 // Messages made elsewhere (testdata/make_messages.py: hashlib and the openssl
-// command), and our messages read back here without the component: the DER
-// walked by hand, the key from Qt's SHA-1, DES from OpenSSL directly.
+// command) read here, and ours read without the component: the layout byte
+// for byte, the key from Qt's SHA-1, DES by the openssl command.
 #include "CapicomTestObject.h"
+#include "TestSupport.h"
+#include "platform/Cp932.h"
 
-#include <QByteArray>
 #include <QCryptographicHash>
-#include <QFile>
-#include <QString>
-
+#include <QStringEncoder>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
-#include <openssl/provider.h>
 
-#include <vector>
-
-namespace {
-
-std::string testFile(const char* name)
-{
-    QFile file(QStringLiteral(TAMBERLOX_TESTDATA "/") + QLatin1String(name));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
-    return file.readAll().toStdString();
-}
-
-TEST(CapicomMessages, ReadsMessagesBuiltFromTheLayout)
+// Every file of testdata/ with "Zubq": the content it gives (CP932 bytes), or
+// its code and description (UTF-8 here); a refused text keeps the content.
+TEST(CapicomMessages, EachFileDecryptsOrIsRefusedWithItsCodeAndDescription)
 {
     std::string longText;
     for (int i = 0; i < 40; ++i)
-        longText += "\x92\xb7\x82\xa2\x95\xb6\x8e\x9a\x97\xf1"; // 長い文字列 in CP932
-    const std::pair<const char*, std::string> cases[] = {{"good_zubq.txt", kJapaneseCp932},
-                                                         {"good_zubq_one_line.txt", kJapaneseCp932},
-                                                         {"good_long_text.txt", longText},
-                                                         {"good_unrepresentable.txt", "caf? ?"}};
-    for (const auto& [name, text] : cases) {
-        CapicomTestObject object;
-        ASSERT_EQ(object.setSecret("Zubq"), CAPICOM_OK);
-        EXPECT_EQ(object.decrypt(testFile(name)), CAPICOM_OK) << name << ": " << object.lastError();
-        EXPECT_EQ(object.content(), text) << name;
-    }
-    CapicomTestObject wrongKey;
-    ASSERT_EQ(wrongKey.setSecret("zubq"), CAPICOM_OK);
-    EXPECT_EQ(wrongKey.decrypt(testFile("good_zubq.txt")), CAPICOM_E_BAD_DATA);
-}
-
-// Each refused with its code and a description; the content is kept.
-TEST(CapicomMessages, HostileMessagesAreRefused)
-{
-    const std::pair<const char*, int> cases[] = {{"not_base64.txt", CAPICOM_E_BAD_ENCODING},
-                                                 {"truncated.txt", CAPICOM_E_BAD_STRUCTURE},
-                                                 {"wrong_outer_oid.txt", CAPICOM_E_BAD_STRUCTURE},
-                                                 {"wrong_inner_oid.txt", CAPICOM_E_BAD_STRUCTURE},
-                                                 {"unsupported_version.txt", CAPICOM_E_BAD_STRUCTURE},
-                                                 {"negative_version.txt", CAPICOM_E_BAD_STRUCTURE},
-                                                 {"unsupported_algorithm_rc2.txt", CAPICOM_E_BAD_STRUCTURE},
-                                                 {"bad_iv_length.txt", CAPICOM_E_BAD_STRUCTURE},
-                                                 {"cipher_not_whole_blocks.txt", CAPICOM_E_BAD_STRUCTURE},
-                                                 {"trailing_bytes.txt", CAPICOM_E_BAD_STRUCTURE},
-                                                 {"length_past_end.txt", CAPICOM_E_BAD_STRUCTURE},
-                                                 {"damaged_last_block.txt", CAPICOM_E_BAD_DATA}};
-    for (const auto& [file, code] : cases) {
+        longText += "\x92\xb7\x82\xa2\x95\xb6\x8e\x9a\x97\xf1";  // 長い文字列
+    const std::string bad = "暗号化されたデータの構造が正しくありません。(";
+    const std::string outer = bad + "EncryptedData の SEQUENCE が壊れているか、途中で切れています)";
+    const std::string unsupported = bad + "版またはアルゴリズムに対応していません (DES のみ))";
+    const std::string lengths = bad + "IV、ソルトまたは暗号文の長さが正しくありません)";
+    const std::tuple<const char*, int, std::string> rows[] = {
+        {"good_zubq.txt", CAPICOM_OK, kJapaneseCp932},
+        {"good_zubq_one_line.txt", CAPICOM_OK, kJapaneseCp932},
+        {"good_long_text.txt", CAPICOM_OK, longText},
+        {"good_unrepresentable.txt", CAPICOM_OK, "caf? ?"},
+        {"not_base64.txt", CAPICOM_E_BAD_ENCODING, "暗号化された文字列が Base64 形式ではありません。"},
+        {"truncated.txt", CAPICOM_E_BAD_STRUCTURE, outer},
+        {"trailing_bytes.txt", CAPICOM_E_BAD_STRUCTURE, outer},
+        {"length_past_end.txt", CAPICOM_E_BAD_STRUCTURE, outer},  // the outer lengths no longer fit either
+        {"wrong_outer_oid.txt", CAPICOM_E_BAD_STRUCTURE, bad + "EncryptedData のオブジェクト識別子が違います)"},
+        {"wrong_inner_oid.txt", CAPICOM_E_BAD_STRUCTURE, bad + "EncryptedContent のオブジェクト識別子が違います)"},
+        {"negative_version.txt", CAPICOM_E_BAD_STRUCTURE,
+         bad + "暗号化の情報 (版、アルゴリズム、鍵長、IV、ソルト、暗号文) が壊れています)"},
+        {"unsupported_version.txt", CAPICOM_E_BAD_STRUCTURE, unsupported},
+        {"unsupported_algorithm_rc2.txt", CAPICOM_E_BAD_STRUCTURE, unsupported},
+        {"bad_iv_length.txt", CAPICOM_E_BAD_STRUCTURE, lengths},
+        {"cipher_not_whole_blocks.txt", CAPICOM_E_BAD_STRUCTURE, lengths},
+        {"damaged_last_block.txt", CAPICOM_E_BAD_DATA, "不正なデータです。パスワードが違うか、暗号化されたデータが壊れています。"},
+    };
+    for (const auto& [file, code, expected] : rows) {
+        SCOPED_TRACE(file);
         CapicomTestObject object;
         ASSERT_EQ(object.setSecret("Zubq"), CAPICOM_OK);
         ASSERT_EQ(object.setContent("kept"), CAPICOM_OK);
-        EXPECT_EQ(object.decrypt(testFile(file)), code) << file << ": " << object.lastError();
-        EXPECT_FALSE(object.lastError().empty()) << file;
-        EXPECT_EQ(object.content(), "kept") << file;
+        const QByteArray text = testsupport::readBytes(QStringLiteral(TAMBERLOX_TESTDATA "/") + file);
+        EXPECT_EQ(object.decrypt(text.toStdString()), code);
+        EXPECT_EQ(platform::fromCp932(QByteArray::fromStdString(object.lastError())).toStdString(),
+                  code == CAPICOM_OK ? "" : expected);
+        EXPECT_EQ(object.content(), code == CAPICOM_OK ? expected : "kept");
     }
-}
-
-// Walks one DER element of the expected tag; empty on any mismatch.
-QByteArray element(const QByteArray& data, int& at, unsigned char tag)
-{
-    if (at + 2 > data.size() || static_cast<unsigned char>(data[at]) != tag)
-        return {};
-    int length = static_cast<unsigned char>(data[at + 1]);
-    at += 2;
-    if (length > 0x80) {
-        const int bytes = length & 0x7F;
-        length = 0;
-        for (int i = 0; i < bytes; ++i)
-            length = length << 8 | static_cast<unsigned char>(data[at++]);
-    }
-    const QByteArray contents = data.mid(at, length);
-    at += length;
-    return contents;
-}
-
-QByteArray desCbcDecrypt(const QByteArray& key, const QByteArray& iv, const QByteArray& cipher)
-{
-    OSSL_LIB_CTX* libCtx = OSSL_LIB_CTX_new();
-    OSSL_PROVIDER* legacy = OSSL_PROVIDER_load(libCtx, "legacy");
-    OSSL_PROVIDER* base = OSSL_PROVIDER_load(libCtx, "default");
-    EVP_CIPHER* des = EVP_CIPHER_fetch(libCtx, "DES-CBC", nullptr);
-    EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
-    QByteArray plain(cipher.size() + 8, '\0');
-    int n1 = 0;
-    int n2 = 0;
-    const auto* k = reinterpret_cast<const unsigned char*>(key.constData());
-    const auto* v = reinterpret_cast<const unsigned char*>(iv.constData());
-    auto* out = reinterpret_cast<unsigned char*>(plain.data());
-    const bool ok = des && EVP_DecryptInit_ex2(ctx, des, k, v, nullptr) == 1
-                    && EVP_DecryptUpdate(ctx, out, &n1, reinterpret_cast<const unsigned char*>(cipher.constData()),
-                                         static_cast<int>(cipher.size())) == 1
-                    && EVP_DecryptFinal_ex(ctx, out + n1, &n2) == 1;
-    EVP_CIPHER_CTX_free(ctx);
-    EVP_CIPHER_free(des);
-    OSSL_PROVIDER_unload(base);
-    OSSL_PROVIDER_unload(legacy);
-    OSSL_LIB_CTX_free(libCtx);
-    return ok ? plain.left(n1 + n2) : QByteArray("<bad>");
 }
 
 TEST(CapicomMessages, OurMessageFollowsTheLayoutAndDecryptsWithoutTheComponent)
 {
     CapicomTestObject object;
-    std::string message;
     ASSERT_EQ(object.setSecret(kJapaneseCp932), CAPICOM_OK);
     ASSERT_EQ(object.setContent("Pass-" + kJapaneseCp932), CAPICOM_OK);
-    ASSERT_EQ(object.encrypt(message), CAPICOM_OK);
-    const QByteArray der = QByteArray::fromBase64(QByteArray::fromStdString(message));
-
-    int at = 0;
-    const QByteArray outer = element(der, at, 0x30);
-    EXPECT_EQ(at, der.size()) << "nothing after the message";
-    at = 0;
-    EXPECT_EQ(element(outer, at, 0x06).toHex(), "2b0601040182375803");
-    const QByteArray level1 = element(outer, at, 0xA0);
-    at = 0;
-    const QByteArray content = element(level1, at, 0x30);
-    at = 0;
-    EXPECT_EQ(element(content, at, 0x06).toHex(), "2b060104018237580301");
-    const QByteArray level2 = element(content, at, 0xA0);
-    at = 0;
-    const QByteArray fields = element(level2, at, 0x30);
-    at = 0;
-    EXPECT_EQ(element(fields, at, 0x02).toHex(), "020000") << "version 0x20000";
-    EXPECT_EQ(element(fields, at, 0x02).toHex(), "6601") << "CALG_DES";
-    EXPECT_EQ(element(fields, at, 0x02).toHex(), "38") << "56 bits";
-    const QByteArray iv = element(fields, at, 0x04);
-    const QByteArray salt = element(fields, at, 0x04);
-    const QByteArray cipher = element(fields, at, 0x04);
-    EXPECT_EQ(at, fields.size());
-    ASSERT_EQ(iv.size(), 8);
-    ASSERT_EQ(salt.size(), 16);
-    ASSERT_EQ(cipher.size() % 8, 0);
-
-    const QString secret = QString::fromUtf16(u"パスワード123");
-    const QString text = QStringLiteral("Pass-") + secret;
-    auto utf16le = [](const QString& s) {
-        return QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
-    };
+    const QByteArray message = QByteArray::fromStdString(object.encrypt());
+    const QByteArray der = QByteArray::fromBase64(message);
+    // Base64 in lines of 64 characters, CR LF after each, the last one included.
+    QByteArray lines;
+    for (qsizetype at = 0; at < der.toBase64().size(); at += 64)
+        lines += der.toBase64().mid(at, 64) + "\r\n";
+    EXPECT_EQ(message, lines);
+    // SEQUENCE { OID 1.3.6.1.4.1.311.88.3, [0] SEQUENCE { OID ...88.3.1, [0] SEQUENCE {
+    // version 0x20000, CALG_DES, 56 bits, IV (8), salt (16), cipher (32) } } }
+    ASSERT_EQ(der.size(), 107);
+    EXPECT_EQ(der.left(47).toHex(), "306906092b0601040182375803a05c305a060a2b060104018237580301a04c304a"
+                                    "0203020000020266010201380408");
+    EXPECT_EQ(der.mid(55, 2).toHex() + der.mid(73, 2).toHex(), "04100420");
+    const QByteArray iv = der.mid(47, 8), salt = der.mid(57, 16), cipher = der.mid(75);
+    const auto utf16le = [](const QString& s) { return QByteArray(QStringEncoder(QStringConverter::Utf16LE)(s)); };
+    const QString secret = QStringLiteral("パスワード123");
     const QByteArray key = QCryptographicHash::hash(utf16le(secret) + salt, QCryptographicHash::Sha1).left(8);
-    EXPECT_EQ(desCbcDecrypt(key, iv, cipher), utf16le(text));
+    QTemporaryDir dir;
+    ASSERT_TRUE(testsupport::writeBytes(dir.filePath("cipher"), cipher));
+    QByteArray plain;
+    EXPECT_EQ(testsupport::runProgram("openssl", {"enc", "-d", "-des-cbc", "-K", key.toHex(), "-iv", iv.toHex(),
+                                                  "-provider", "legacy", "-provider", "default", "-in",
+                                                  dir.filePath("cipher")},
+                                      &plain),
+              0);
+    EXPECT_EQ(plain, utf16le("Pass-" + secret));
 }
-
-} // namespace
