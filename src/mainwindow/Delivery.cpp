@@ -35,7 +35,8 @@ bool ensureFolder(const QString& path, QString& strErrMsg)
 {
     if (platform::entryExists(path))
         return true;
-    if (const int rc = makeFolder(path); rc != 0) {
+    // A relative folder would land wherever the program was started from.
+    if (const int rc = path.startsWith(QLatin1Char('/')) ? makeFolder(path) : ENOENT; rc != 0) {
         runfailure::setFirst(strErrMsg, runfailure::describe(rc, path));
         return false;
     }
@@ -59,7 +60,8 @@ void OutputRun::FncTamberlox(QString& strErrMsg, bool& blnOK)
         strErrMsg = kOverwriteRefused;
         return;
     }
-    // The copy lands under the final name only when complete.
+    // The copy lands under the final name only when complete, and stays
+    // through a crash (file and folder synced).
     if (const int rc = platform::copyFile(source, target, 0600); rc != 0) {
         runfailure::setFirst(strErrMsg, runfailure::describe(rc, target));
         return;
@@ -82,13 +84,19 @@ void OutputRun::FncMoveLog(QString& strErrMsg, bool& blnOK)
     const QStringList names = QDir(staging).entryList(QDir::Files, QDir::Name);
     for (const QString& name : names) {
         const QString target = platform::joinPath(runFolder, name);
-        if (const int rc = platform::copyFile(platform::joinPath(staging, name), target, 0600);
+        if (const int rc = platform::copyFileUnsynced(platform::joinPath(staging, name), target, 0600);
             rc != 0) {
             runfailure::setFirst(strErrMsg, runfailure::describe(rc, target));
             return;
         }
     }
+    // The copies are made durable together, once the work folder is gone so
+    // that its files need not reach the disk first.
     blnOK = basCommon::FncDelPath(m_strWorkDir, strErrMsg);
+    if (const int rc = platform::syncFileSystem(runFolder); rc != 0) {
+        runfailure::setFirst(strErrMsg, runfailure::describe(rc, runFolder));
+        blnOK = false;
+    }
 }
 
 void OutputRun::FncCrtLogFile(const QString& strMessage, const QDateTime& dtmRun,

@@ -8,6 +8,7 @@
 #include "settings/SettingsModel.h"
 
 #include <QFile>
+#include <QHash>
 #include <QSet>
 #include <cerrno>
 #include <climits>
@@ -92,6 +93,9 @@ void OutputRun::FncMoveFile(QString& strErrMsg, bool& blnOK)
     // The header is written later under this name; a listed file must not
     // be replaced by it.
     QSet<QString> taken{nameKey(QStringLiteral("MAIN_TEXT.txt"))};
+    // Per name, the first suffix not yet tried: names only get taken, so a
+    // suffix found taken stays taken, and many equal names cost no rescans.
+    QHash<QString, int> nextSuffix;
     for (int index = 0; index < m_window.fileCount(); ++index) {
         const QString source = m_window.filePath(index);
         const QString fileName = source.mid(source.lastIndexOf(QLatin1Char('/')) + 1);
@@ -101,14 +105,21 @@ void OutputRun::FncMoveFile(QString& strErrMsg, bool& blnOK)
             return;
         }
         QString target = fileName;
-        for (int j = 0; taken.contains(nameKey(target)); ++j) {
-            if (j == INT_MAX) {
-                strErrMsg = kNoFreeName;
-                return;
+        if (taken.contains(nameKey(target))) {
+            int& j = nextSuffix[nameKey(fileName)];
+            for (;; ++j) {
+                if (j == INT_MAX) {
+                    strErrMsg = kNoFreeName;
+                    return;
+                }
+                target = parts.base + QString::number(j) + parts.extension;
+                if (!taken.contains(nameKey(target)))
+                    break;
             }
-            target = parts.base + QString::number(j) + parts.extension;
         }
-        if (const int rc = platform::copyFile(source, platform::joinPath(staging, target)); rc != 0) {
+        // The work folder goes at the end of the run: no sync, no temporary name.
+        if (const int rc = platform::copyFileUnsynced(source, platform::joinPath(staging, target));
+            rc != 0) {
             runfailure::setFirst(strErrMsg, runfailure::describe(rc, source));
             return;
         }
