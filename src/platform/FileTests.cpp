@@ -23,24 +23,31 @@ bool statPath(const QString& path, struct stat& info)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
+// A relative path names nothing: the program has no working folder the user
+// knows of, and whatever it found there would be somebody else's.
+bool seen(const QString& path, struct stat& info)
+{
+    return path.startsWith(QLatin1Char('/')) && !isHiddenName(path) && statPath(path, info);
+}
+
 } // namespace
 
 bool entryExists(const QString& path)
 {
     struct stat info {};
-    return !isHiddenName(path) && statPath(path, info);
+    return seen(path, info);
 }
 
 bool fileExists(const QString& path)
 {
     struct stat info {};
-    return !isHiddenName(path) && statPath(path, info) && S_ISREG(info.st_mode);
+    return seen(path, info) && S_ISREG(info.st_mode);
 }
 
 bool folderExists(const QString& path)
 {
     struct stat info {};
-    return !isHiddenName(path) && statPath(path, info) && S_ISDIR(info.st_mode);
+    return seen(path, info) && S_ISDIR(info.st_mode);
 }
 
 bool isReadOnly(const QString& path)

@@ -4,6 +4,8 @@
 
 // The entry test and the file test of the original: hidden entries (a name
 // beginning with ".") are never seen. Names compare by the host's own rule.
+// A path that is not absolute (a hand-edited "work") names nothing here: the
+// tests answer false for it.
 namespace platform {
 
 // True when a file or folder of that name exists and is not hidden.

@@ -12,7 +12,7 @@ FieldInfo userField(const QString& key, const QString& label, const QString& nam
 {
     return {kSectionUser, key, label, false,
             QStringLiteral("USER設定の%1が未入力です。").arg(name),
-            QStringLiteral("USER設定の%1が入力文字数をオーバーしています").arg(name), QString()};
+            QStringLiteral("USER設定の%1が入力文字数をオーバーしています").arg(name), QString(), QString()};
 }
 
 FieldInfo systemField(const QString& key, const QString& label, const QString& name,
@@ -20,7 +20,8 @@ FieldInfo systemField(const QString& key, const QString& label, const QString& n
 {
     return {kSectionSystem, key, label, true,
             QStringLiteral("ｼｽﾃﾑ設定の%1が未入力です。").arg(name),
-            QStringLiteral("ｼｽﾃﾑ設定の%1が入力文字数をオーバーしています").arg(name), missing};
+            QStringLiteral("ｼｽﾃﾑ設定の%1が入力文字数をオーバーしています").arg(name), missing,
+            QStringLiteral("ｼｽﾃﾑ設定の%1に使用できない文字 \" が含まれています。").arg(name)};
 }
 
 const std::array<FieldInfo, kFieldCount>& fieldTable()
@@ -105,10 +106,28 @@ CheckResult checkValues(const std::array<QString, kFieldCount>& values)
         return failure(Field::MailAdress,
                        QStringLiteral("ﾕｰｻﾞｰ設定の返信メールアドレスの指定に間違いがあります。\r\n")
                            + reason);
-    for (Field field : kFields)
-        if (fieldInfo(field).isFolder && !platform::entryExists(valueOf(field)))
+    for (Field field : kFields) {
+        if (!fieldInfo(field).isFolder)
+            continue;
+        if (valueOf(field).contains(QLatin1Char('"')))
+            return failure(field, fieldInfo(field).quoteMessage);
+        // entryExists sees no relative path.
+        if (!platform::entryExists(valueOf(field)))
             return failure(field, fieldInfo(field).missingMessage);
+    }
     return {};
+}
+
+CheckResult checkStoredPassword(const QString& stored)
+{
+    const int bytes = platform::cp932Length(stored);
+    if (bytes <= kMaxValueBytes)
+        return {};
+    return failure(Field::Password,
+                   QStringLiteral("USER設定のパスワードが入力文字数をオーバーしています\r\n"
+                                  "暗号化して保存すると%1ﾊﾞｲﾄになり、上限の%2ﾊﾞｲﾄを超えます。")
+                       .arg(bytes)
+                       .arg(kMaxValueBytes));
 }
 
 } // namespace settings

@@ -38,6 +38,7 @@ struct FieldInfo {
     QString blankMessage;
     QString lengthMessage;
     QString missingMessage; // folders only
+    QString quoteMessage;   // folders only: a '"' breaks the archiver's command line
 };
 
 const FieldInfo& fieldInfo(Field field);
@@ -48,8 +49,9 @@ QString iniPath(const QString& programFolder);
 // The value a new settings file starts with (shown, never written by itself).
 QString defaultValue(Field field, const AppContext& context);
 
-// Byte limit of a saved value, counted in CP932.
-inline constexpr int kMaxValueBytes = 255;
+// Longest value, counted in CP932 bytes, that the settings read gives back
+// whole (it cuts at 254 bytes); a longer one must never be saved.
+inline constexpr int kMaxValueBytes = 254;
 
 // True when nothing but ASCII blanks (U+0020) is left; other white space,
 // such as U+3000, counts as content.
@@ -65,7 +67,12 @@ struct CheckResult {
 };
 
 // Blank pass, length pass, mail pass, folder pass, each over the fields in
-// order; the first failure ends the check. Values are checked untrimmed.
+// order; the first failure ends the check. Values are checked untrimmed. A
+// folder must be an existing absolute path without '"'.
 CheckResult checkValues(const std::array<QString, kFieldCount>& values);
+
+// The password's stored (enciphered, one-line) form must fit kMaxValueBytes
+// too, or no run could read it back; the message gives both lengths.
+CheckResult checkStoredPassword(const QString& stored);
 
 } // namespace settings

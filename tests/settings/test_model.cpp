@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <vector>
 #include <gtest/gtest.h>
@@ -15,7 +16,11 @@ TEST(SettingsModel, ValueRulesAtTheirEdges)
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("file.txt"));
     ASSERT_TRUE(testsupport::writeBytes(file, "x"));
-    const QString bytes255 = QString(127, QChar(0x30C8)) + QLatin1Char('a');
+    const QString bytes254 = QString(127, QChar(0x30C8));
+    // A folder that exists relative to the current folder is still refused.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("work")));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
     struct Case {
         std::vector<std::pair<Field, QString>> values;
         Field field; // Houkoku with an empty message: passes
@@ -26,10 +31,13 @@ TEST(SettingsModel, ValueRulesAtTheirEdges)
         // Blank means ASCII blanks only.
         {{{Field::UserId, QStringLiteral("\u3000")}, {Field::Password, QStringLiteral("\t")}}, Field::Houkoku, {}},
         {{{Field::UserId, QStringLiteral("  ")}}, Field::UserId, QStringLiteral("USER設定のユーザーIDが未入力です。")},
-        // Length in CP932 bytes: 255 pass, 256 do not.
-        {{{Field::Password, bytes255}}, Field::Houkoku, {}},
-        {{{Field::Password, bytes255 + QLatin1Char('a')}}, Field::Password,
-         QStringLiteral("USER設定のパスワードが入力文字数をオーバーしています")},
+        // Length in CP932 bytes: 254 pass (the settings read cuts there), 255 do not.
+        {{{Field::Houkoku, bytes254}}, Field::Houkoku, {}},
+        {{{Field::Houkoku, bytes254 + QLatin1Char('a')}}, Field::Houkoku,
+         QStringLiteral("USER設定の報告IDが入力文字数をオーバーしています")},
+        {{{Field::Temp, QStringLiteral("work")}}, Field::Temp, QStringLiteral("ｼｽﾃﾑ設定の作業ﾌｫﾙﾀﾞが存在しません。")},
+        {{{Field::Output, dir.path() + QStringLiteral("/\"q")}}, Field::Output,
+         QStringLiteral("ｼｽﾃﾑ設定の暗号化ﾌｧｲﾙの出力先に使用できない文字 \" が含まれています。")},
         // Any existing entry passes the folder test; values are not trimmed.
         {{{Field::Log, file}}, Field::Houkoku, {}},
         {{{Field::TempLog, dir.path() + QLatin1Char(' ')}}, Field::TempLog,
@@ -46,5 +54,16 @@ TEST(SettingsModel, ValueRulesAtTheirEdges)
         EXPECT_EQ(result.field, c.field);
         EXPECT_EQ(result.message, c.message);
     }
+    QDir::setCurrent(previous);
     EXPECT_EQ(settings::iniPath(QStringLiteral("/")), QStringLiteral("/TAMBERLOX.INI"));
+}
+
+TEST(SettingsModel, StoredPasswordMustBeReadBackWhole)
+{
+    EXPECT_TRUE(settings::checkStoredPassword(QString(254, QLatin1Char('A'))).ok);
+    const settings::CheckResult tooLong = settings::checkStoredPassword(QString(256, QLatin1Char('A')));
+    EXPECT_FALSE(tooLong.ok);
+    EXPECT_EQ(tooLong.field, Field::Password);
+    EXPECT_EQ(tooLong.message, QStringLiteral("USER設定のパスワードが入力文字数をオーバーしています\r\n"
+                                              "暗号化して保存すると256ﾊﾞｲﾄになり、上限の254ﾊﾞｲﾄを超えます。"));
 }

@@ -7,6 +7,7 @@
 #include "settings/clsIniFile.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QFile>
 #include <QLineEdit>
 
@@ -49,6 +50,16 @@ bool frmIniFile::event(QEvent* event)
     if (event->type() == QEvent::WindowActivate && !m_blnActivated)
         Form_Activate();
     return handled;
+}
+
+void frmIniFile::keyPressEvent(QKeyEvent* event)
+{
+    // QDialog would reject() on Esc and drop everything typed.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void frmIniFile::Form_Activate()
@@ -102,9 +113,19 @@ bool frmIniFile::FncChkInput()
     std::array<QString, settings::kFieldCount> values;
     for (Field field : settings::kFields)
         values[static_cast<size_t>(field)] = text(field);
-    const settings::CheckResult result = settings::checkValues(values);
-    if (result.ok)
-        return true;
+    settings::CheckResult result = settings::checkValues(values);
+    if (result.ok) {
+        // Enciphered here, so that a password whose stored form could not be
+        // read back whole is refused before anything is written.
+        QString strErrMsg;
+        if (!encryptPassword(text(Field::Password), m_strStoredPassword, strErrMsg)) {
+            warn(strErrMsg);
+            return false;
+        }
+        result = settings::checkStoredPassword(m_strStoredPassword);
+        if (result.ok)
+            return true;
+    }
     warn(result.message);
     box(result.field)->setFocus();
     return false;
@@ -117,12 +138,7 @@ bool frmIniFile::FncWriteIni()
     clsIniFile ini;
     ini.setPathIniFile(m_strIniPath);
     for (Field field : settings::kFields) {
-        QString strValue = text(field);
-        QString strErrMsg;
-        if (field == Field::Password && !encryptPassword(strValue, strErrMsg)) {
-            failSave(strErrMsg);
-            return false;
-        }
+        const QString strValue = field == Field::Password ? m_strStoredPassword : text(field);
         const settings::FieldInfo& info = settings::fieldInfo(field);
         ini.setSection(info.section);
         ini.setKey(info.key);
@@ -135,14 +151,14 @@ bool frmIniFile::FncWriteIni()
 }
 
 // The enciphered text comes in lines; the settings file keeps it on one.
-bool frmIniFile::encryptPassword(QString& strValue, QString& strErrMsg) const
+bool frmIniFile::encryptPassword(const QString& strValue, QString& strStored, QString& strErrMsg) const
 {
     clsCryptFile crypt = newCryptFile(m_context, strValue);
     if (!crypt.Encrypt(1)) {
         strErrMsg = crypt.GetErrMsg();
         return false;
     }
-    strValue = crypt.OutFile().remove(QStringLiteral("\r\n"));
+    strStored = crypt.OutFile().remove(QStringLiteral("\r\n"));
     return true;
 }
 

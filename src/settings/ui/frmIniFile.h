@@ -8,13 +8,15 @@
 #include <array>
 
 class QGroupBox;
+class QKeyEvent;
 class QLineEdit;
 class QPushButton;
 
 // The settings window: shows the eight settings of TAMBERLOX.INI, lets the
 // user pick the four folders, checks the values on "設定", saves them (the
 // password enciphered) and closes. "終了" and the close box close it without
-// saving. Always shown modally.
+// saving; Esc does nothing, so a stray key never loses what was typed.
+// Always shown modally.
 //
 // A settings file exists after the window closes if and only if it existed
 // before or a save succeeded: a failed save in a window opened without one
@@ -30,6 +32,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // Layout (frmIniFileLayout.cpp).
@@ -44,7 +47,7 @@ private:
     bool fillFromFile();
     bool FncChkInput();
     bool FncWriteIni();
-    bool encryptPassword(QString& strValue, QString& strErrMsg) const;
+    bool encryptPassword(const QString& strValue, QString& strStored, QString& strErrMsg) const;
     void failSave(const QString& strErrMsg);
     void cmdEstablish_Click();
     void cmdDialog_Click(int index);
@@ -62,4 +65,6 @@ private:
     QPushButton* m_cmdEnd = nullptr;
     bool m_blnActivated = false;
     bool m_blnNewFile = false;
+    // The password as FncChkInput enciphered it, for FncWriteIni.
+    QString m_strStoredPassword;
 };
