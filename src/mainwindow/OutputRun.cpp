@@ -1,6 +1,7 @@
 #include "mainwindow/OutputRun.h"
 
 #include "common/basCommon.h"
+#include "mainwindow/TargetFileList.h"
 #include "platform/DateTimeText.h"
 #include "platform/FileTests.h"
 #include "platform/Folders.h"
@@ -109,6 +110,19 @@ bool OutputRun::FncChkFile()
     }
     if (missing) {
         m_context.boxes->show(BoxKind::Warning, kMissingFiles);
+        return false;
+    }
+    // A list from before names were checked on adding: the archiver would
+    // fail on such a name, or the receiver could not extract it.
+    QString unsupported;
+    for (int i = 0; i < count; ++i) {
+        const QString message = TargetFileList::unsupportedNameMessage(m_window.filePath(i));
+        m_window.setFileSelected(i, !message.isEmpty());
+        if (unsupported.isEmpty())
+            unsupported = message;
+    }
+    if (!unsupported.isEmpty()) {
+        m_context.boxes->show(BoxKind::Warning, unsupported);
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 #include "platform/FileTests.h"
 
 #include <QFileInfo>
+#include <QSet>
 
 namespace {
 
@@ -33,6 +34,10 @@ void TargetFileList::addChosen(const QString& strPath)
         inform(kReservedMessage);
         return;
     }
+    if (const QString unsupported = unsupportedNameMessage(strPath); !unsupported.isEmpty()) {
+        inform(unsupported);
+        return;
+    }
     if (isListed(strPath)) {
         inform(kChosenTwice);
         return;
@@ -49,8 +54,17 @@ void TargetFileList::addDropped(const QStringList& paths)
         addOneDropped(paths.first());
         return;
     }
+    QString unsupported;
+    for (const QString& strPath : paths) {
+        unsupported = unsupportedNameMessage(strPath);
+        if (!unsupported.isEmpty() && platform::fileExists(strPath))
+            break;
+        unsupported.clear();
+    }
     if (!addManyDropped(paths))
         m_boxes.show(BoxKind::Warning, kCannotAdd);
+    if (!unsupported.isEmpty())
+        inform(unsupported);
 }
 
 void TargetFileList::addOneDropped(const QString& strPath)
@@ -60,6 +74,10 @@ void TargetFileList::addOneDropped(const QString& strPath)
         return;
     if (fileNamePart(strPath) == kReservedName) {
         inform(kReservedMessage);
+        return;
+    }
+    if (const QString unsupported = unsupportedNameMessage(strPath); !unsupported.isEmpty()) {
+        inform(unsupported);
         return;
     }
     if (isListed(strPath)) {
@@ -76,14 +94,21 @@ void TargetFileList::addOneDropped(const QString& strPath)
 // False when the list filled up before every file was taken.
 bool TargetFileList::addManyDropped(const QStringList& paths)
 {
+    // The list is read once per drop, not once per dropped file: a drop of
+    // thousands of files onto a long list stays linear.
+    QSet<QString> listed;
+    for (int index = 0; index < m_control.count(); ++index)
+        listed.insert(m_control.entry(index));
     for (const QString& strPath : paths) {
-        if (fileNamePart(strPath) == kReservedName || !platform::fileExists(strPath))
+        if (fileNamePart(strPath) == kReservedName || !platform::fileExists(strPath)
+            || !unsupportedNameMessage(strPath).isEmpty())
             continue;
-        if (isListed(strPath))
+        if (listed.contains(strPath))
             continue;
         if (isFull())
             return false;
         m_control.append(strPath);
+        listed.insert(strPath);
     }
     return true;
 }
@@ -98,6 +123,26 @@ void TargetFileList::deleteSelected()
 QString TargetFileList::fileNamePart(const QString& strPath)
 {
     return strPath.mid(strPath.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString TargetFileList::unsupportedNameMessage(const QString& strPath)
+{
+    static const QString kUnsupported = QStringLiteral("\\:*?\"<>|");
+    const QString name = fileNamePart(strPath);
+    for (const QChar ch : name) {
+        QString what;
+        if (ch.unicode() < 0x20)
+            what = QStringLiteral("制御文字 (0x%1)")
+                       .arg(QString::number(ch.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0')));
+        else if (kUnsupported.contains(ch))
+            what = QStringLiteral("文字「%1」").arg(ch);
+        else
+            continue;
+        return QStringLiteral("ﾌｧｲﾙ名にWindowsで使えない%1が含まれています。\r\n%2\r\n"
+                              "ﾌｧｲﾙ名を変更して再度指定してください。")
+            .arg(what, strPath);
+    }
+    return QString();
 }
 
 bool TargetFileList::isListed(const QString& strPath) const

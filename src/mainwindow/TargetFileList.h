@@ -32,15 +32,17 @@ public:
     TargetFileList(IFileListControl& control, IMessageBox& boxes);
 
     // The path the file-open dialog returned (not cancelled). A folder, an
-    // unreadable path or a full list is ignored silently; the reserved name
-    // and a listed path are refused with an information box.
+    // unreadable path or a full list is ignored silently; the reserved name,
+    // a name Windows cannot hold and a listed path are refused with an
+    // information box.
     void addChosen(const QString& strPath);
 
     // Dropped files in the order the drop supplies them. One file: a missing,
     // hidden or folder path is ignored, the reserved name and a listed path
     // are refused with an information box. More files: each unlisted, present
     // file is appended, the rest skipped without a message. A full list ends
-    // the drop with a warning box; files appended before stay.
+    // the drop with a warning box; files appended before stay. A name Windows
+    // cannot hold is never added: one information box names the first.
     void addDropped(const QStringList& paths);
 
     // Removes every selected entry, from the last to the first.
@@ -48,6 +50,11 @@ public:
 
     // The text after the last "/".
     static QString fileNamePart(const QString& strPath);
+
+    // Empty when Windows can hold the file name of strPath; else the message
+    // naming the file and the first character it cannot hold (\ : * ? " < >
+    // | or a control character), since the receiver extracts on Windows.
+    static QString unsupportedNameMessage(const QString& strPath);
 
 private:
     bool isListed(const QString& strPath) const;

@@ -75,12 +75,33 @@ TEST_F(RunFailureTest, MissingSettingsFileShowsTheBoxBeforeLogging)
                                        + QStringLiteral(",INIファイル存在エラー\r\n")});
 }
 
-TEST_F(RunFailureTest, WorkFolderSettingMissing)
+// Missing, or hand-edited to a relative path that exists below the current
+// folder: refused before anything is created anywhere.
+TEST_F(RunFailureTest, WorkFolderSettingMissingOrRelative)
 {
-    writeSetting(settings::kKeyTemp, at(QStringLiteral("no-such-work")));
-    failsAt(QStringLiteral("FncCrtWorkSpace"), QStringLiteral("作業ﾌｫﾙﾀﾞの指定に誤りがあります｡\r\n"
-                                                              "設定ﾌｧｲﾙの作業フォルダを確認してください。"));
-    EXPECT_TRUE(run().strWorkDir().isEmpty());
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(m_root.path()));
+    for (const QString& temp : {at(QStringLiteral("no-such-work")), QStringLiteral("work")}) {
+        writeSetting(settings::kKeyTemp, temp);
+        m_boxes.boxes.clear();
+        QFile::remove(at(QStringLiteral("program/Err_20261206030405.LOG")));
+        failsAt(QStringLiteral("FncCrtWorkSpace"), QStringLiteral("作業ﾌｫﾙﾀﾞの指定に誤りがあります｡\r\n"
+                                                                  "設定ﾌｧｲﾙの作業フォルダを確認してください。"));
+        EXPECT_TRUE(run().strWorkDir().isEmpty());
+        EXPECT_TRUE(testsupport::entriesOf(at(QStringLiteral("work"))).isEmpty());
+        m_window.waitPointer.clear();
+    }
+    QDir::setCurrent(previous);
+}
+
+TEST_F(RunFailureTest, RelativeAttachmentLogFolderCreatesNothingBelowTheCurrentFolder)
+{
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(at(QStringLiteral("reports"))));
+    writeSetting(settings::kKeyTempLog, QStringLiteral("templog"));
+    EXPECT_EQ(failsAt(QStringLiteral("FncMoveLog")), QStringLiteral("No such file or directory\r\ntemplog"));
+    EXPECT_EQ(testsupport::entriesOf(at(QStringLiteral("reports"))), QStringList{QStringLiteral("report.xls")});
+    QDir::setCurrent(previous);
 }
 
 TEST_F(RunFailureTest, FileNameWithoutDotFailsTheStaging)
@@ -141,4 +162,17 @@ TEST_F(RunFailureTest, RunLogThatCannotBeWrittenKeepsTheList)
     EXPECT_EQ(m_window.entries.size(), 1u);
     EXPECT_FALSE(m_window.addButtonFocused);
     EXPECT_TRUE(QFileInfo::exists(at(kOutPath)));
+}
+
+// A list made before names were checked: the run refuses it up front.
+TEST_F(RunFailureTest, NameWindowsCannotHoldIsRefusedBeforeAnyStep)
+{
+    const QString colon = addReport(QStringLiteral("a:b.xls"), "x");
+    run().cmdSend_Click();
+    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("ﾌｧｲﾙ名にWindowsで使えない文字「:」が含まれています。\r\n")
+                                      + colon + QStringLiteral("\r\nﾌｧｲﾙ名を変更して再度指定してください。")});
+    EXPECT_FALSE(m_window.entries[0].selected);
+    EXPECT_TRUE(m_window.entries[1].selected);
+    EXPECT_TRUE(errorLogs().isEmpty());
+    EXPECT_TRUE(workFolders().isEmpty());
 }

@@ -47,12 +47,12 @@ bool FileDropFilter::eventFilter(QObject* watched, QEvent* event)
         return false;
     auto* dropEvent = static_cast<QDropEvent*>(event);
     const std::optional<QStringList> paths = droppedFiles(dropEvent->mimeData());
-    if (!paths) {
+    if (!paths || !m_accepting || !(dropEvent->possibleActions() & Qt::CopyAction)) {
         dropEvent->ignore();
         return true;
     }
-    // The effect offered is kept as it is.
-    dropEvent->acceptProposedAction();
+    dropEvent->setDropAction(Qt::CopyAction);
+    dropEvent->accept();
     if (type == QEvent::Drop)
         QMetaObject::invokeMethod(
             this, [this, files = *paths] { m_handler(files); }, Qt::QueuedConnection);

@@ -100,7 +100,9 @@ void frmTamberlox_01::showSystemCommand(int wParam)
 void frmTamberlox_01::cmdSend_Click()
 {
     m_running = true;
+    m_dropFilter->setAccepting(false);
     m_run->cmdSend_Click();
+    m_dropFilter->setAccepting(true);
     m_running = false;
 }
 
