@@ -10,8 +10,8 @@ packages=(
   libgtest-dev libgmock-dev cabextract gcab p7zip-full libarchive-tools python3
   # fuzzing
   clang libclang-rt-14-dev
-  # the desktop: Japanese font, a display for screenshots
-  fonts-ipafont-gothic xvfb xauth imagemagick xdotool
+  # the desktop: Japanese font, Qt's own dialogs in Japanese, a display for screenshots
+  fonts-ipafont-gothic qt6-translations-l10n openbox xvfb xauth imagemagick xdotool
   # benchmarks
   time openssl
 )

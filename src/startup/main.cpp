@@ -1,4 +1,5 @@
 // The program: the real message boxes and dialogs around Main.
+#include "common/basCommon.h"
 #include "common/ui/QtDialogs.h"
 #include "common/ui/QtMessageBox.h"
 #include "common/ui/UiFont.h"
@@ -7,20 +8,6 @@
 #include "startup/basTamberlox_01.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
-
-namespace {
-
-// Qt's own dialogs speak the program's language, whatever the user's locale.
-void installQtTranslation(QTranslator& translator)
-{
-    if (translator.load(
-            QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&translator);
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -28,13 +15,14 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Tamberlox"));
     QApplication::setWindowIcon(frmTamberlox_01::programIcon());
     QApplication::setFont(uifont::windowFont());
-    QTranslator translator;
-    installQtTranslation(translator);
+    // Qt's own dialogs speak the program's language, whatever the user's
+    // locale; without Qt's translations installed they stay English.
+    installQtTranslation();
 
     QtMessageBox boxes;
     const AppContext context = AppContext::forProcess(&boxes);
     platform::InstanceLock instanceLock;
-    QtFileOpenDialog fileOpen;
+    QtFileOpenDialog fileOpen(basCommon::FncGetSpecialFolder(context, basCommon::kCsidlPersonal));
     QtFolderPicker folderPicker;
     QtModalRunner modal;
     const basTamberlox_01::StartupServices services { instanceLock,

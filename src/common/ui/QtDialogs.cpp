@@ -1,7 +1,10 @@
 #include "common/ui/QtDialogs.h"
 
 #include <QDialog>
+#include <QApplication>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 QString QtFolderPicker::FncSelectFolder(QObject* owner)
 {
@@ -16,9 +19,14 @@ QString QtFolderPicker::FncSelectFolder(QObject* owner)
     return dialog.selectedFiles().value(0);
 }
 
+QtFileOpenDialog::QtFileOpenDialog(QString startFolder)
+    : m_folder(std::move(startFolder))
+{
+}
+
 std::optional<QString> QtFileOpenDialog::showOpen(QWidget* owner)
 {
-    QFileDialog dialog(owner, QString::fromUtf16(kFileOpenDialogTitle));
+    QFileDialog dialog(owner, QString::fromUtf16(kFileOpenDialogTitle), m_folder);
     dialog.setObjectName(QStringLiteral("fileOpenDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -26,10 +34,22 @@ std::optional<QString> QtFileOpenDialog::showOpen(QWidget* owner)
     dialog.setOption(QFileDialog::ReadOnly);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
+    m_folder = dialog.directory().absolutePath();
     return dialog.selectedFiles().value(0);
 }
 
 int QtModalRunner::run(QDialog& dialog)
 {
     return dialog.exec();
+}
+
+bool installQtTranslation()
+{
+    // Lives as long as the application; installed once.
+    static QTranslator translator;
+    if (!translator.isEmpty())
+        return true;
+    if (!translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QApplication::installTranslator(&translator);
 }

@@ -14,10 +14,20 @@ public:
     QString FncSelectFolder(QObject* owner) override;
 };
 
+// Opens in startFolder (the user's documents) the first time, then in the
+// folder of the last file chosen.
 class QtFileOpenDialog : public IFileOpenDialog {
 public:
+    explicit QtFileOpenDialog(QString startFolder = QString());
     std::optional<QString> showOpen(QWidget* owner) override;
+
+private:
+    QString m_folder;
 };
+
+// Loads Qt's own Japanese texts (qtbase_ja) for its dialogs and installs them
+// on the application; false, and Qt's English, when they are not installed.
+bool installQtTranslation();
 
 class QtModalRunner : public IModalRunner {
 public:
