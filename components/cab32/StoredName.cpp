@@ -4,6 +4,7 @@
 #include "Cp932Codec.h"
 
 #include <cctype>
+#include <utility>
 
 namespace cab32 {
 namespace {
@@ -46,6 +47,21 @@ bool isAbsolute(std::string_view name)
     return name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]));
 }
 
+// The JIS-table code points and those of code page 932 for the same
+// characters, as Windows' own conversion maps them.
+std::string windowsSpelling(std::string text)
+{
+    static const std::pair<std::string_view, std::string_view> kSpellings[] = {
+        {"\u301C", "\uFF5E"}, {"\u2212", "\uFF0D"}, {"\u2016", "\u2225"}, {"\u2014", "\u2015"},
+        {"\u00A2", "\uFFE0"}, {"\u00A3", "\uFFE1"}, {"\u00AC", "\uFFE2"},
+    };
+    for (const auto& [typed, windows] : kSpellings) {
+        for (size_t at = text.find(typed); at != std::string::npos; at = text.find(typed, at + windows.size()))
+            text.replace(at, typed.size(), windows);
+    }
+    return text;
+}
+
 } // namespace
 
 Result encodeStoredName(const std::vector<std::string>& parts, Cp932Codec& codec,
@@ -59,7 +75,8 @@ Result encodeStoredName(const std::vector<std::string>& parts, Cp932Codec& codec
             joined.push_back('\\');
         joined += part;
     }
-    auto cp932 = codec.toCp932Exact(joined);
+    // "¥" stays UTF-8: code page 932 would store it as 0x5C, a separator.
+    auto cp932 = codec.toCp932Exact(windowsSpelling(joined));
     out.utf8 = !cp932.has_value();
     out.bytes = cp932 ? std::move(*cp932) : joined;
     if (out.bytes.empty() || out.bytes.size() > format::kMaxNameBytes)

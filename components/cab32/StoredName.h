@@ -17,8 +17,12 @@ struct StoredName {
 };
 
 // Joins the UTF-8 parts with "\" and stores them as CP932 when code page 932
-// holds the whole name exactly, else as UTF-8. Status::Name when a part is
-// not UTF-8, holds a "\", or the result exceeds 255 bytes.
+// holds the whole name exactly, else as UTF-8. Characters that Linux input
+// methods type where Windows has another code point for the same key ("〜"
+// U+301C for "～" U+FF5E, "−" U+2212, "‖", "—", "¢", "£", "¬") are first
+// spelled as Windows spells them, so the receiver sees the name a Windows
+// user would have typed. Status::Name when a part is not UTF-8, holds a "\",
+// or the result exceeds 255 bytes.
 Result encodeStoredName(const std::vector<std::string>& parts, Cp932Codec& codec,
                         StoredName& out);
 
