@@ -2,22 +2,14 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QMenu>
-#include <QTest>
+#include <QMimeData>
 
-frmTamberlox_01& MainWindowFixture::create()
-{
-    m_window = std::make_unique<frmTamberlox_01>(m_context, iniPath(), services());
-    return *m_window;
-}
-
-frmTamberlox_01& MainWindowFixture::openLoaded()
+void MainWindowFixture::openLoaded()
 {
     writeValidSettings();
-    create();
+    m_window = std::make_unique<frmTamberlox_01>(m_context, iniPath(), services());
     EXPECT_TRUE(m_window->Form_Load());
-    uitest::activate(*m_window);
-    return *m_window;
+    activate(*m_window);
 }
 
 QStringList MainWindowFixture::entries() const
@@ -28,23 +20,31 @@ QStringList MainWindowFixture::entries() const
     return texts;
 }
 
-void MainWindowFixture::rightClick(QWidget* target)
+QString MainWindowFixture::writeReport(const QString& name)
 {
-    const QPoint pos(5, 5);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, target->mapToGlobal(pos));
+    EXPECT_TRUE(testsupport::writeBytes(at(QStringLiteral("reports/") + name), "report"));
+    return at(QStringLiteral("reports/") + name);
+}
+
+bool MainWindowFixture::drop(QWidget* target, const QStringList& paths, bool asFiles)
+{
+    QMimeData data;
+    for (const QString& path : asFiles ? paths : QStringList())
+        data.setUrls(data.urls() << QUrl::fromLocalFile(path));
+    data.setText(paths.join(QLatin1Char('\n')));
+    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent dropped(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    if (enter.isAccepted())
+        QApplication::sendEvent(target, &dropped);
+    QCoreApplication::processEvents(); // the window takes the files after the drop returned
+    return enter.isAccepted() && dropped.isAccepted() && dropped.dropAction() == Qt::CopyAction;
+}
+
+QMenu* MainWindowFixture::rightClick(QWidget* target)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), target->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(target, &event);
-}
-
-QMenu* MainWindowFixture::windowMenu() const
-{
-    return m_window->findChild<QMenu*>(QStringLiteral("windowMenu"));
-}
-
-void MainWindowFixture::choose(const char* actionName)
-{
-    QMenu* menu = windowMenu();
-    ASSERT_TRUE(menu != nullptr && menu->isVisible());
-    auto* action = menu->findChild<QAction*>(QString::fromLatin1(actionName));
-    ASSERT_NE(action, nullptr);
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    auto* menu = m_window->findChild<QMenu*>(QStringLiteral("windowMenu"));
+    return menu != nullptr && menu->isVisible() ? menu : nullptr;
 }

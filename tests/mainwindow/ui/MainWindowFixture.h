@@ -5,29 +5,26 @@
 #include "mainwindow/ui/frmTamberlox_01.h"
 
 #include <QListWidget>
-#include <memory>
+#include <QMenu>
 
-class QMenu;
-
-// The main window over the temporary tree: created, loaded with a settings
-// file in place, shown and activated.
+// The main window over the temporary tree, loaded with a settings file in
+// place, shown and activated.
 class MainWindowFixture : public GuiFixture {
 protected:
-    frmTamberlox_01& create();
-    frmTamberlox_01& openLoaded();
+    void openLoaded();
 
     template <typename Widget = QWidget> Widget* control(const char* name) const
     {
-        return uitest::child<Widget>(*m_window, QString::fromLatin1(name));
+        return child<Widget>(*m_window, QString::fromLatin1(name));
     }
     QListWidget* list() const { return control<QListWidget>("lstFile"); }
     QStringList entries() const;
-
-    // The window menu as a right click on target opens it.
-    void rightClick(QWidget* target);
-    QMenu* windowMenu() const;
-    // Clicks the menu entry with the given objectName.
-    void choose(const char* actionName);
+    QString writeReport(const QString& name);
+    // A drop of local files as a file manager makes it (the paths also
+    // offered as text), or of the text alone. Whether the target took it.
+    bool drop(QWidget* target, const QStringList& paths, bool asFiles = true);
+    // The window menu opened by a right click on target, or null.
+    QMenu* rightClick(QWidget* target);
 
     std::unique_ptr<frmTamberlox_01> m_window;
 };

@@ -2,58 +2,30 @@
 
 #include "TestSupport.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
-// The list box: entries with selection marks, and every removal recorded.
+// The list box: entries with selection marks.
 class FakeListControl : public IFileListControl {
 public:
     int count() const override { return static_cast<int>(entries.size()); }
     QString entry(int index) const override { return entries.at(static_cast<size_t>(index)); }
     bool isSelected(int index) const override { return selected.contains(index); }
     void append(const QString& path) override { entries.push_back(path); }
-    void remove(int index) override
-    {
-        removed.push_back(index);
-        entries.erase(entries.begin() + index);
-    }
+    void remove(int index) override { entries.erase(entries.begin() + index); }
 
     std::vector<QString> entries;
     QList<int> selected;
-    std::vector<int> removed;
 };
-
-using Entries = std::vector<QString>;
-
-const QString kReserved
-    = QStringLiteral("システムで予約されているファイル名です。\r\nファイル名を変更して再度指定してください。");
 
 class TargetFileListTest : public ::testing::Test {
 protected:
-    QString file(const char* relative)
+    QString file(const char* name)
     {
-        const QString path = m_root.filePath(QString::fromUtf8(relative));
-        EXPECT_TRUE(testsupport::writeBytes(path, "x"));
-        return path;
-    }
-    QString folder(const char* relative)
-    {
-        EXPECT_TRUE(QDir(m_root.path()).mkpath(QString::fromUtf8(relative)));
-        return m_root.filePath(QString::fromUtf8(relative));
-    }
-    QString missing() const { return m_root.filePath(QStringLiteral("missing.xls")); }
-    // The texts of the boxes so far, all of them information boxes.
-    QStringList boxes() const
-    {
-        QStringList texts;
-        for (const auto& box : m_boxes.boxes) {
-            EXPECT_EQ(box.kind, BoxKind::Information);
-            texts << box.text;
-        }
-        return texts;
+        EXPECT_TRUE(testsupport::writeBytes(m_root.filePath(QString::fromUtf8(name)), "x"));
+        return m_root.filePath(QString::fromUtf8(name));
     }
 
     QTemporaryDir m_root;
@@ -64,54 +36,43 @@ protected:
 
 } // namespace
 
-// The reserved name compares with case, a listed path exactly; a folder or
-// a missing path does nothing, a hidden file is taken.
-TEST_F(TargetFileListTest, TheDialogsRules)
+// The reserved name compares with case, a listed path exactly; a folder, a
+// or missing path does nothing. Only the dialog takes a hidden
+// file; a refused drop of one file says why, the duplicate with "。".
+TEST_F(TargetFileListTest, OneChosenOrDroppedPathIsAddedOrRefusedWithItsMessage)
 {
-    const QString report = file("data/report.xls");
-    const QString upper = file("DATA/report.xls");
-    const QString otherCase = file("a/Main_Text.txt");
-    const QString hidden = file(".hidden.xls");
-    for (const QString& path : { file("a/MAIN_TEXT.txt"), otherCase, report, report, upper, folder("a folder"),
-             missing(), QString(), hidden })
-        m_list.addChosen(path);
-    EXPECT_EQ(m_control.entries, (Entries { otherCase, report, upper, hidden }));
-    EXPECT_EQ(boxes(), (QStringList { kReserved, QStringLiteral("既に選択されているファイルです") }));
+    const QString reserved = "システムで予約されているファイル名です。\r\nファイル名を変更して再度指定してください。";
+    const QString listed = file("listed.xls"), main = file("MAIN_TEXT.txt"), hidden = file(".hidden.xls");
+    const std::tuple<QString, bool, bool, QString> cases[] = { { main, false, false, reserved },
+        { main, true, false, reserved }, { listed, false, false, "既に選択されているファイルです" },
+        { listed, true, false, "既に選択されているファイルです。" }, { file("Main_Text.txt"), false, true, {} },
+        { file("LISTED.xls"), true, true, {} }, { hidden, false, true, {} }, { hidden, true, false, {} },
+        { m_root.path(), false, false, {} }, { m_root.path(), true, false, {} },
+        { m_root.filePath("missing"), false, false, {} }, { m_root.filePath("missing"), true, false, {} } };
+    for (const auto& [path, dropped, added, message] : cases) {
+        SCOPED_TRACE(path.toStdString() + (dropped ? " dropped" : " chosen"));
+        m_control.entries = { listed };
+        m_boxes.boxes.clear();
+        dropped ? m_list.addDropped({ path }) : m_list.addChosen(path);
+        EXPECT_EQ(m_control.count(), added ? 2 : 1);
+        ASSERT_EQ(m_boxes.boxes.size(), message.isEmpty() ? 0u : 1u);
+        for (const RecordingMessageBox::Box& box : m_boxes.boxes)
+            EXPECT_TRUE(box.kind == BoxKind::Information && box.text == message);
+    }
 }
 
-// One dropped file says why it is refused (the duplicate message ends in
-// "。" here); a drop of many skips the refused ones silently. A drop never
-// sees a hidden file.
-TEST_F(TargetFileListTest, TheDropsRules)
+// Deleting from the first selected would shift the second out of place.
+TEST_F(TargetFileListTest, ADropOfManySkipsTheRefusedSilentlyAndDeleteRemovesTheSelected)
 {
-    const QString report = file("a/b.xls");
-    const QString c = file("a/c.xls");
-    for (const QString& path : { file("a/MAIN_TEXT.txt"), report, report, folder("dir"), missing(), QString(),
-             file(".hidden.xls") })
-        m_list.addDropped({ path });
-    m_list.addDropped({});
-    EXPECT_EQ(m_control.entries, Entries { report });
-    EXPECT_EQ(boxes(), (QStringList { kReserved, QStringLiteral("既に選択されているファイルです。") }));
-
-    m_boxes.boxes.clear();
-    m_list.addDropped({ file("a/MAIN_TEXT.txt"), c, folder("dir"), report, missing(), file(".hidden.xls"), c });
-    EXPECT_EQ(m_control.entries, (Entries { report, c }));
-    EXPECT_TRUE(boxes().isEmpty());
-}
-
-TEST_F(TargetFileListTest, DeleteRemovesTheSelectedFromTheLastToTheFirst)
-{
-    for (int i = 1; i <= 5; ++i)
-        m_control.entries.push_back(QStringLiteral("/r/%1").arg(i));
-    m_control.selected = { 1, 3 };
+    const QString listed = file("listed.xls"), fresh = file("fresh.xls"), more = file("more.xls");
+    m_control.entries = { listed };
+    m_list.addDropped({ file("MAIN_TEXT.txt"), fresh, m_root.path(), listed, m_root.filePath("missing"),
+        file(".hidden.xls"), fresh, more, file("last.xls") });
+    EXPECT_EQ(m_control.entries, (std::vector<QString> { listed, fresh, more, file("last.xls") }));
+    EXPECT_TRUE(m_boxes.boxes.empty());
+    m_control.selected = { 0, 2 };
     m_list.deleteSelected();
-    EXPECT_EQ(m_control.entries, (Entries { "/r/1", "/r/3", "/r/5" }));
-    EXPECT_EQ(m_control.removed, (std::vector<int> { 3, 1 }));
-    m_control.selected.clear();
-    m_list.deleteSelected();
-    m_control.entries.clear();
-    m_list.deleteSelected();
-    EXPECT_TRUE(m_control.removed.size() == 2u && m_boxes.boxes.empty());
+    EXPECT_EQ(m_control.entries, (std::vector<QString> { fresh, file("last.xls") }));
 }
 
 // Full at 32767: the dialog stops silently, a drop says it cannot add and
@@ -119,18 +80,12 @@ TEST_F(TargetFileListTest, DeleteRemovesTheSelectedFromTheLastToTheFirst)
 TEST_F(TargetFileListTest, TheListHoldsAtMost32767Entries)
 {
     m_control.entries.assign(TargetFileList::kMaxEntries - 2, QStringLiteral("/placeholder"));
-    const QString chosen = file("chosen.xls");
-    const QString first = file("first.xls");
+    const QString chosen = file("chosen.xls"), first = file("first.xls");
     m_list.addChosen(chosen);
     m_list.addDropped({ first, file("second.xls") });
-    ASSERT_EQ(m_control.count(), 32767);
-    EXPECT_EQ(Entries(m_control.entries.end() - 2, m_control.entries.end()), (Entries { chosen, first }));
     m_list.addChosen(file("more.xls"));
-    m_list.addDropped({ file("one.xls") });
-    EXPECT_EQ(m_control.count(), 32767);
-    ASSERT_EQ(m_boxes.boxes.size(), 2u);
-    for (const auto& box : m_boxes.boxes) {
-        EXPECT_EQ(box.kind, BoxKind::Warning);
-        EXPECT_EQ(box.text, QStringLiteral("そのｵﾌﾞｼﾞｪｸﾄはﾘｽﾄに追加できません。"));
-    }
+    ASSERT_EQ(m_control.count(), 32767);
+    EXPECT_EQ(m_control.entries[32765] + m_control.entries[32766], chosen + first);
+    ASSERT_EQ(m_boxes.boxes.size(), 1u);
+    EXPECT_TRUE(m_boxes.boxes[0].kind == BoxKind::Warning && m_boxes.boxes[0].text == "そのｵﾌﾞｼﾞｪｸﾄはﾘｽﾄに追加できません。");
 }
