@@ -1,6 +1,7 @@
 #include "CabWriter.h"
 
 #include "BlockEncoder.h"
+#include "BlockPipeline.h"
 #include "ByteSink.h"
 #include "CabFormat.h"
 #include "StoredName.h"
@@ -29,21 +30,34 @@ struct FdCloser {
 
 } // namespace
 
-CabWriter::CabWriter(ByteSink& sink, BlockEncoder& encoder, Cp932Codec& codec,
+CabWriter::CabWriter(ByteSink& sink, BlockPipeline& pipeline, Cp932Codec& codec,
                      uint32_t blocksPerFolder)
     : m_sink(sink)
-    , m_encoder(encoder)
+    , m_pipeline(pipeline)
     , m_codec(codec)
     , m_folderCapacity(uint64_t{std::clamp<uint32_t>(blocksPerFolder, 1, kMaxBlocksPerFolder)}
                        * kBlockSize)
 {
 }
 
+CabWriter::CabWriter(ByteSink& sink, BlockEncoder& encoder, Cp932Codec& codec,
+                     uint32_t blocksPerFolder)
+    : m_sink(sink)
+    , m_ownPipeline(std::make_unique<BlockPipeline>(encoder))
+    , m_pipeline(*m_ownPipeline)
+    , m_codec(codec)
+    , m_folderCapacity(uint64_t{std::clamp<uint32_t>(blocksPerFolder, 1, kMaxBlocksPerFolder)}
+                       * kBlockSize)
+{
+}
+
+CabWriter::~CabWriter() = default;
+
 Result CabWriter::write(const std::vector<SourceFile>& files)
 {
     if (files.size() > kMaxFiles)
         return fail(Status::Limit, "more than 65535 files");
-    m_block.resize(kBlockSize);
+    m_pipeline.discard();
     m_fill = 0;
     Result result = planFolders(files);
     if (result.ok())
@@ -90,7 +104,7 @@ Result CabWriter::writeTables(const std::vector<SourceFile>& files)
     putLe16(&table[26], static_cast<uint16_t>(m_folders.size()));
     putLe16(&table[28], static_cast<uint16_t>(files.size()));
     for (size_t i = 0; i < m_folders.size(); ++i)
-        putLe16(&table[kHeaderSize + i * kFolderEntrySize + 6], m_encoder.compressionType());
+        putLe16(&table[kHeaderSize + i * kFolderEntrySize + 6], m_pipeline.compressionType());
     for (size_t i = 0; i < files.size(); ++i) {
         StoredName name;
         Result named = encodeStoredName(files[i].parts, m_codec, name);
@@ -127,6 +141,9 @@ Result CabWriter::writeFolderData(const std::vector<SourceFile>& files, FolderPl
     }
     if (m_fill > 0 && emitBlock(folder) != Status::Ok)
         return fail(Status::Write);
+    // The next folder's data starts where this one's last block ends.
+    if (m_pipeline.finish(m_sink) != Status::Ok)
+        return fail(Status::Write);
     return {};
 }
 
@@ -144,7 +161,7 @@ Result CabWriter::streamFile(const SourceFile& file, FolderPlan& folder)
     uint64_t left = file.size;
     while (left > 0) {
         size_t want = static_cast<size_t>(std::min<uint64_t>(left, kBlockSize - m_fill));
-        ssize_t got = ::read(input.fd, m_block.data() + m_fill, want);
+        ssize_t got = ::read(input.fd, m_pipeline.nextBlock() + m_fill, want);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
@@ -159,18 +176,10 @@ Result CabWriter::streamFile(const SourceFile& file, FolderPlan& folder)
 
 Status CabWriter::emitBlock(FolderPlan& folder)
 {
-    auto data = m_encoder.encode(m_block.data(), m_fill);
-    uint8_t header[kDataHeaderSize];
-    auto packed = static_cast<uint16_t>(data.size());
-    auto plain = static_cast<uint16_t>(m_fill);
-    putLe32(header, blockChecksum(data.data(), packed, plain));
-    putLe16(header + 4, packed);
-    putLe16(header + 6, plain);
+    const size_t size = m_fill;
     m_fill = 0;
     ++folder.blocks;
-    if (m_sink.append(header, sizeof header) != Status::Ok)
-        return Status::Write;
-    return m_sink.append(data.data(), data.size());
+    return m_pipeline.submit(size, m_sink);
 }
 
 Result CabWriter::patchTables()

@@ -4,22 +4,30 @@
 #include "Status.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace cab32 {
 
 class BlockEncoder;
+class BlockPipeline;
 class ByteSink;
 class Cp932Codec;
 
 // Writes one single-volume cabinet (index 0) holding the given files in the
-// given order. Memory stays at one block plus the file table: file contents
-// are streamed block by block and the folder table is patched at the end.
+// given order. Memory stays at the pipeline's window of blocks plus the file
+// table: file contents are streamed block by block and the folder table is
+// patched at the end.
 class CabWriter {
 public:
-    // blocksPerFolder below 65535 only serves tests of the folder split.
+    // Blocks encoded by the pipeline (on its threads). blocksPerFolder below
+    // 65535 only serves tests of the folder split.
+    CabWriter(ByteSink& sink, BlockPipeline& pipeline, Cp932Codec& codec,
+              uint32_t blocksPerFolder = 65535);
+    // Blocks encoded one after the other by encoder, in the calling thread.
     CabWriter(ByteSink& sink, BlockEncoder& encoder, Cp932Codec& codec,
               uint32_t blocksPerFolder = 65535);
+    ~CabWriter();
 
     // Status::Name (a name cannot be stored), Limit (too many files, a file
     // too large for one folder, a cabinet over 4 GiB), Read (a file cannot be
@@ -43,13 +51,13 @@ private:
     Result patchTables();
 
     ByteSink& m_sink;
-    BlockEncoder& m_encoder;
+    std::unique_ptr<BlockPipeline> m_ownPipeline;
+    BlockPipeline& m_pipeline;
     Cp932Codec& m_codec;
     uint64_t m_folderCapacity;
     std::vector<FolderPlan> m_folders;
     std::vector<uint16_t> m_fileFolder;
     std::vector<uint32_t> m_fileOffset;
-    std::vector<uint8_t> m_block;
     size_t m_fill = 0;
 };
 

@@ -1,4 +1,4 @@
-#include "BlockEncoder.h"
+#include "BlockPipeline.h"
 #include "CabWriter.h"
 #include "FileScanner.h"
 #include "Operations.h"
@@ -19,14 +19,14 @@ Result createCabinet(const Command& cmd, Cp932Codec& codec)
     Result result = collectFiles(cmd, files);
     if (!result.ok())
         return result;
-    BlockEncoder encoder(cmd.method == Method::Store ? 0 : kDeflateLevel);
-    if (!encoder.valid())
+    BlockPipeline pipeline(cmd.method == Method::Store ? 0 : kDeflateLevel);
+    if (!pipeline.valid())
         return fail(Status::Memory);
     StagedFile output;
     result = output.open(cmd.archive);
     if (!result.ok())
         return result;
-    CabWriter writer(output, encoder, codec);
+    CabWriter writer(output, pipeline, codec);
     result = writer.write(files);
     if (!result.ok())
         return result;  // the staged file goes with output

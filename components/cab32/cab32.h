@@ -47,6 +47,10 @@
  *   local modification times; attribute 0x20 is set, 0x01 when the file has
  *   no write permission. The cabinet is written to a temporary file beside it
  *   and renamed into place only when complete.
+ *   MSZIP blocks are compressed on one thread per core (at most 16), each
+ *   block an independent deflate stream; the cabinet is the same byte for
+ *   byte whatever the number of cores. The threads end before Cab() returns;
+ *   memory stays at a few blocks per thread.
  *
  * What -x writes
  * --------------
