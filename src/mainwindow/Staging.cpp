@@ -1,7 +1,9 @@
 // The work space and staging steps of the output run.
 #include "mainwindow/OutputRun.h"
 
+#include "mainwindow/Leftovers.h"
 #include "mainwindow/RunFailure.h"
+#include "platform/AtomicFile.h"
 #include "platform/FileCopy.h"
 #include "platform/FileTests.h"
 #include "platform/Folders.h"
@@ -71,6 +73,13 @@ void OutputRun::FncCrtWorkSpace(QString& strErrMsg, bool& blnOK)
                 return;
             }
             m_strWorkDir = candidate;
+            // Marked as ours, so that the next start removes it should this
+            // run be killed before it does.
+            const QString marker = platform::joinPath(candidate, leftovers::kWorkMarker);
+            if (const int rc = platform::writeFileAtomically(marker, QByteArray()); rc != 0) {
+                runfailure::setFirst(strErrMsg, runfailure::describe(rc, marker));
+                return;
+            }
             blnOK = true;
             return;
         }

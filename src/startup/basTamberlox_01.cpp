@@ -1,5 +1,6 @@
 #include "startup/basTamberlox_01.h"
 
+#include "mainwindow/Leftovers.h"
 #include "mainwindow/ui/frmTamberlox_01.h"
 #include "platform/InstanceLock.h"
 #include "settings/SettingsModel.h"
@@ -85,6 +86,8 @@ std::unique_ptr<frmTamberlox_01> Main(const AppContext& context, const StartupSe
         context.boxes->show(BoxKind::Warning, QStringLiteral("二重起動はできません。"));
         return nullptr;
     }
+    // No other run of ours can be going on now: what a killed one left goes.
+    leftovers::removeLeftovers(settings::iniPath(context.programFolder));
     if (!FncChkDllExist(context))
         return nullptr;
     QString strMsg;

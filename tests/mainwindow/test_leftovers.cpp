@@ -1,0 +1,52 @@
+// A run killed with SIGKILL right after it wrote the header (the password in
+// plain text): the next start removes what it left, and nothing else.
+#include "RunFixture.h"
+
+#include "mainwindow/Leftovers.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+TEST_F(RunFixture, NextStartRemovesWhatAKilledRunLeftAndNothingElse)
+{
+    writeValidSettings();
+    addReport(QStringLiteral("report.xls"), "data");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        m_window.onKeepPainted = [this] {
+            if (QFileInfo::exists(run().strWorkDir() + QStringLiteral("/Temp/MAIN_TEXT.txt")))
+                ::raise(SIGKILL);
+        };
+        run().cmdSend_Click();
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "status " << status;
+    ASSERT_TRUE(QFileInfo::exists(at(QStringLiteral("work/WorkSpace/Temp/MAIN_TEXT.txt"))));
+
+    // What killed writes leave, and look-alikes that are not ours to remove.
+    const QStringList gone{QStringLiteral("program/.TAMBERLOX.INI.a1B2c3"),
+                           QStringLiteral("program/.Err_20261206030405.LOG.Q1w2E3"),
+                           QStringLiteral("output/.TMPA12320261206030405.txt.x9Y8z7"),
+                           QStringLiteral("log/TORMEA_REPORT/.R_MESS20261206030405.txt.abcdef")};
+    const QStringList kept{QStringLiteral("program/.TAMBERLOX.INI.toolong"), QStringLiteral("output/.TMPA123.txt"),
+                           QStringLiteral("output/TMPA12320261206030405.txt"), QStringLiteral("output/.notes.txt.abcdef"),
+                           QStringLiteral("work/WorkSpace7/mine.txt"), QStringLiteral("work/other/.tamberlox-run")};
+    for (const QString& path : gone + kept)
+        ASSERT_TRUE(testsupport::writeBytes(at(path), "x")) << path.toStdString();
+
+    leftovers::removeLeftovers(iniPath());
+
+    EXPECT_FALSE(QFileInfo::exists(at(QStringLiteral("work/WorkSpace"))));
+    for (const QString& path : gone)
+        EXPECT_FALSE(QFileInfo::exists(at(path))) << path.toStdString();
+    for (const QString& path : kept)
+        EXPECT_TRUE(QFileInfo::exists(at(path))) << path.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(iniPath()));
+    EXPECT_TRUE(QFileInfo::exists(at(QStringLiteral("reports/report.xls"))));
+}
