@@ -6,11 +6,11 @@
 # 6 GiB free under the scratch folder.
 #
 # usage: bench/memory_1gib.sh [build folder] [scratch folder]
-#        (defaults: build/dev, a new folder under ${TMPDIR:-/var/tmp})
+#        (defaults: build/release, a new folder under ${TMPDIR:-/var/tmp})
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${1:-$source_dir/build/dev}
+build_dir=${1:-$source_dir/build/release}
 limit_kib=$((64 * 1024))
 
 cmake --build "$build_dir" --target output_run_bench cab32 capicom >/dev/null

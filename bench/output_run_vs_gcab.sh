@@ -1,39 +1,58 @@
 #!/usr/bin/env bash
-# A whole output run over 200 MiB of mixed report files (text-like and
-# incompressible), against `gcab -c -z` packing the same files, with the
-# run's peak resident memory. Not a test: run it by hand.
+# A whole output run against `gcab -c -z` packing the same files, side by
+# side, with both outputs' sizes and the run's peak resident memory. Any
+# folder of files can be the corpus (say, a user's real reports); without
+# one, two made-up corpora: 200 MiB of mixed report files and 5,000 small
+# CSV files. Each pair runs RUNS times (default 3), taking turns.
+# Not a test: run it by hand on an otherwise idle machine.
 #
-# usage: bench/output_run_vs_gcab.sh [build folder] [MiB]   (defaults: build/dev, 200)
+# usage: bench/output_run_vs_gcab.sh [build folder] [corpus folder]
+#        (defaults: build/release, the two made-up corpora)
 set -euo pipefail
+source "$(dirname "$0")/common.sh"
 
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${1:-$source_dir/build/dev}
-total_mib=${2:-200}
-
+build_dir=${1:-$source_dir/build/release}
 cmake --build "$build_dir" --target output_run_bench cab32 capicom >/dev/null
 driver=$build_dir/bin/output_run_bench
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/reports" "$work/run" "$work/gcab"
 
-# Half text-like (compressible), half random, in files of 10 MiB.
-files=$((total_mib / 10))
-for i in $(seq 1 "$files"); do
-  if (( i % 2 )); then
-    head -c $((10 * 1024 * 1024)) < <(yes "月報,$i,集計値,12345,67890,東京都,備考なし") >"$work/reports/report$i.csv"
-  else
-    head -c $((10 * 1024 * 1024)) /dev/urandom >"$work/reports/data$i.bin"
-  fi
-done
-cat "$work"/reports/* >/dev/null
+compare() {
+  local label=$1 corpus=$2 r
+  local -a files names
+  mapfile -t files < <(corpus_files "$corpus")
+  mapfile -t names < <(cd "$corpus" && find . -type f | LC_ALL=C sort)
+  warm "$corpus"
+  : >"$work/pairs"
+  for ((r = 0; r < runs; r++)); do
+    rm -rf "$work/run" "$work/gcab"
+    mkdir -p "$work/run" "$work/gcab"
+    read -r run_s run_kib < <(measure "$driver" "$work/run" "${files[@]}")
+    read -r gcab_s gcab_kib < <(cd "$corpus" && measure gcab -c -z "$work/gcab/out.cab" "${names[@]}")
+    echo "$run_s $gcab_s $run_kib" >>"$work/pairs"
+  done
+  local out ours theirs
+  out=$(ls "$work"/run/TMP*.txt)
+  ours=$(stat -c %s "$out")
+  theirs=$(stat -c %s "$work/gcab/out.cab")
+  read -r run_lo run_hi < <(cut -d' ' -f1 "$work/pairs" | range_of)
+  read -r gcab_lo gcab_hi < <(cut -d' ' -f2 "$work/pairs" | range_of)
+  read -r ratio_lo ratio_hi < <(awk '{ printf "%.3f\n", ($2 > 0 ? $1 / $2 : 0) }' "$work/pairs" | range_of)
+  read -r _ peak < <(cut -d' ' -f3 "$work/pairs" | range_of)
+  awk -v l="$label" -v n="${#files[@]}" -v a="$run_lo" -v ah="$run_hi" -v b="$gcab_lo" -v bh="$gcab_hi" \
+      -v rl="$ratio_lo" -v rh="$ratio_hi" -v k="$peak" -v so="$ours" -v st="$theirs" 'BEGIN {
+    printf "%s, %d files: output run %.2f s (%.2f-%.2f), gcab -c -z %.2f s (%.2f-%.2f); time ratio %.2f (runs %.2f-%.2f); size ratio %.4f (%d / %d bytes); peak %.1f MiB\n",
+           l, n, a, a, ah, b, b, bh, (b > 0 ? a / b : 0), rl, rh, so / st, so, st, k / 1024 }'
+}
 
-/usr/bin/time -f '%e %M' -o "$work/time.run" "$driver" "$work/run" "$work"/reports/* >/dev/null
-/usr/bin/time -f '%e %M' -o "$work/time.gcab" gcab -c -z "$work/gcab/out.cab" "$work"/reports/* >/dev/null
-read -r run_s run_kib <"$work/time.run"
-read -r gcab_s gcab_kib <"$work/time.gcab"
-out=$(ls "$work"/run/TMP*.txt)
-awk -v m="$total_mib" -v a="$run_s" -v b="$gcab_s" -v ra="$run_kib" -v rb="$gcab_kib" \
-    -v sa="$(stat -c %s "$out")" -v sb="$(stat -c %s "$work/gcab/out.cab")" 'BEGIN {
-  printf "%d MiB: output run %.2f s (peak %d KiB, output %d bytes); gcab -c -z %.2f s (peak %d KiB, %d bytes); time ratio %.2f\n",
-         m, a, ra, sa, b, rb, sb, (b > 0 ? a / b : 0) }'
+echo "machine: $(machine)"
+if [ $# -ge 2 ]; then
+  compare "$(basename "$2")" "$(cd "$2" && pwd)"
+else
+  make_mixed_corpus "$work/mixed" 200
+  compare "200 MiB mixed" "$work/mixed"
+  rm -rf "$work/mixed"
+  make_small_corpus "$work/small" 5000
+  compare "5,000 small CSV" "$work/small"
+fi
