@@ -9,6 +9,16 @@
 
 #include "common/MessageBoxes.h"
 
+#include <ostream>
+
+// Readable texts in failure reports.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
 // Records every box (kind, title, text) and answers from a script; a box
 // with no scripted answer gets Ok or No. onShow runs as a box opens.
 class RecordingMessageBox : public IMessageBox {

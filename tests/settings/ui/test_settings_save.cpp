@@ -34,7 +34,16 @@ TEST_F(SettingsWindow, ChecksRunPassByPassWithTheFocusOnTheFailingBoxThenSaves)
         { Field::MailAdress, "r@a.jp", "ｼｽﾃﾑ設定の暗号化ﾌｧｲﾙの出力先が存在しません。", Field::Output },
         { Field::Output, root, "ｼｽﾃﾑ設定のLOGﾌｧｲﾙの出力先が存在しません。", Field::Log },
         { Field::Log, root, "ｼｽﾃﾑ設定の添付ﾌｧｲﾙの保存先が存在しません。", Field::TempLog },
-        { Field::TempLog, root, "ｼｽﾃﾑ設定の作業ﾌｫﾙﾀﾞが存在しません。", Field::Temp } };
+        { Field::TempLog, root, "ｼｽﾃﾑ設定の作業ﾌｫﾙﾀﾞが存在しません。", Field::Temp },
+        // "program" exists below the current folder; a relative folder names nothing.
+        { Field::Temp, "program", "ｼｽﾃﾑ設定の作業ﾌｫﾙﾀﾞが存在しません。", Field::Temp },
+        { Field::Temp, root + "/\"q", "ｼｽﾃﾑ設定の作業ﾌｫﾙﾀﾞの出力先に使用できない文字 \" が含まれています。", Field::Temp },
+        // 60 characters fit the box but not, enciphered, the settings read.
+        { Field::Password, QString(60, 'p'), "ｼｽﾃﾑ設定の作業ﾌｫﾙﾀﾞの出力先に使用できない文字 \" が含まれています。", Field::Temp },
+        { Field::Temp, root, "USER設定のパスワードが入力文字数をオーバーしています\r\n"
+                             "暗号化して保存すると280ﾊﾞｲﾄになり、上限の254ﾊﾞｲﾄを超えます。", Field::Password } };
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(root));
     open();
     for (Field field : settings::kFields)
         setText(field, QString());
@@ -58,6 +67,7 @@ TEST_F(SettingsWindow, ChecksRunPassByPassWithTheFocusOnTheFailingBoxThenSaves)
     const QStringList typed = texts();
     open();
     EXPECT_EQ(texts(), typed) << "the saved values, the password deciphered";
+    QDir::setCurrent(previous);
 }
 
 // The password cannot be enciphered: nothing is written. A write that

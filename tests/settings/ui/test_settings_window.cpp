@@ -6,12 +6,17 @@
 #include <QFileInfo>
 #include <QTest>
 
-TEST_F(SettingsWindow, WithoutAFileShowsTheDefaultsAndEndOrTheCloseBoxNeverSave)
+TEST_F(SettingsWindow, WithoutAFileShowsTheDefaultsEscKeepsItOpenEndOrTheCloseBoxNeverSave)
 {
     for (const bool closeBox : { false, true }) {
         open();
         EXPECT_EQ(texts(), (QStringList { "トルメア", {}, {}, {}, at("documents"), at("documents"), at("program"),
                                at("program") }));
+        // A stray Esc loses nothing.
+        setText(Field::UserId, "typed");
+        QTest::keyClick(box(Field::UserId), Qt::Key_Escape);
+        EXPECT_TRUE(m_window->isVisible());
+        EXPECT_EQ(box(Field::UserId)->text(), QStringLiteral("typed"));
         closeBox ? void(m_window->close()) : press("cmdEnd");
         EXPECT_TRUE(!m_window->isVisible() && m_window->result() == QDialog::Rejected);
     }
