@@ -26,15 +26,19 @@ QString MainWindowFixture::writeReport(const QString& name)
     return at(QStringLiteral("reports/") + name);
 }
 
-bool MainWindowFixture::drop(QWidget* target, const QStringList& paths, bool asFiles)
+bool MainWindowFixture::drop(QWidget* target, const QStringList& paths, bool asFiles, bool proposeMove)
 {
     QMimeData data;
     for (const QString& path : asFiles ? paths : QStringList())
         data.setUrls(data.urls() << QUrl::fromLocalFile(path));
     data.setText(paths.join(QLatin1Char('\n')));
-    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    // Shift proposes a move where a move is offered.
+    const Qt::DropActions offered = proposeMove ? Qt::CopyAction | Qt::MoveAction : Qt::CopyAction;
+    const Qt::KeyboardModifiers keys = proposeMove ? Qt::ShiftModifier : Qt::NoModifier;
+    QDragEnterEvent enter(QPoint(1, 1), offered, &data, Qt::LeftButton, keys);
     QApplication::sendEvent(target, &enter);
-    QDropEvent dropped(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent dropped(QPointF(1, 1), offered, &data, Qt::LeftButton, keys);
+    EXPECT_EQ(dropped.proposedAction(), proposeMove ? Qt::MoveAction : Qt::CopyAction);
     if (enter.isAccepted())
         QApplication::sendEvent(target, &dropped);
     QCoreApplication::processEvents(); // the window takes the files after the drop returned

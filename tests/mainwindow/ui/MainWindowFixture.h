@@ -21,8 +21,9 @@ protected:
     QStringList entries() const;
     QString writeReport(const QString& name);
     // A drop of local files as a file manager makes it (the paths also
-    // offered as text), or of the text alone. Whether the target took it.
-    bool drop(QWidget* target, const QStringList& paths, bool asFiles = true);
+    // offered as text), or of the text alone, offering copy, or copy and
+    // move with move proposed. Whether the target took it as a copy.
+    bool drop(QWidget* target, const QStringList& paths, bool asFiles = true, bool proposeMove = false);
     // The window menu opened by a right click on target, or null.
     QMenu* rightClick(QWidget* target);
 

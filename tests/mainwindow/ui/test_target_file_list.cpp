@@ -20,6 +20,12 @@ public:
     QList<int> selected;
 };
 
+QString unsupported(const char* what, const QString& path)
+{
+    return QStringLiteral("ﾌｧｲﾙ名にWindowsで使えない%1が含まれています。\r\n%2\r\nﾌｧｲﾙ名を変更して再度指定してください。")
+        .arg(QString::fromUtf8(what), path);
+}
+
 class TargetFileListTest : public ::testing::Test {
 protected:
     QString file(const char* name)
@@ -43,12 +49,16 @@ TEST_F(TargetFileListTest, OneChosenOrDroppedPathIsAddedOrRefusedWithItsMessage)
 {
     const QString reserved = "システムで予約されているファイル名です。\r\nファイル名を変更して再度指定してください。";
     const QString listed = file("listed.xls"), main = file("MAIN_TEXT.txt"), hidden = file(".hidden.xls");
+    const QString colon = file("a:b.xls"), tab = file("a\tb.xls");
     const std::tuple<QString, bool, bool, QString> cases[] = { { main, false, false, reserved },
         { main, true, false, reserved }, { listed, false, false, "既に選択されているファイルです" },
         { listed, true, false, "既に選択されているファイルです。" }, { file("Main_Text.txt"), false, true, {} },
         { file("LISTED.xls"), true, true, {} }, { hidden, false, true, {} }, { hidden, true, false, {} },
         { m_root.path(), false, false, {} }, { m_root.path(), true, false, {} },
-        { m_root.filePath("missing"), false, false, {} }, { m_root.filePath("missing"), true, false, {} } };
+        { m_root.filePath("missing"), false, false, {} }, { m_root.filePath("missing"), true, false, {} },
+        // Names the receiver's Windows cannot hold.
+        { colon, false, false, unsupported("文字「:」", colon) }, { colon, true, false, unsupported("文字「:」", colon) },
+        { tab, true, false, unsupported("制御文字 (0x09)", tab) } };
     for (const auto& [path, dropped, added, message] : cases) {
         SCOPED_TRACE(path.toStdString() + (dropped ? " dropped" : " chosen"));
         m_control.entries = { listed };
@@ -62,14 +72,16 @@ TEST_F(TargetFileListTest, OneChosenOrDroppedPathIsAddedOrRefusedWithItsMessage)
 }
 
 // Deleting from the first selected would shift the second out of place.
-TEST_F(TargetFileListTest, ADropOfManySkipsTheRefusedSilentlyAndDeleteRemovesTheSelected)
+TEST_F(TargetFileListTest, ADropOfManySkipsTheRefusedAndDeleteRemovesTheSelected)
 {
     const QString listed = file("listed.xls"), fresh = file("fresh.xls"), more = file("more.xls");
     m_control.entries = { listed };
     m_list.addDropped({ file("MAIN_TEXT.txt"), fresh, m_root.path(), listed, m_root.filePath("missing"),
-        file(".hidden.xls"), fresh, more, file("last.xls") });
+        file(".hidden.xls"), fresh, file("a?.xls"), more, file("b|.xls"), file("last.xls") });
     EXPECT_EQ(m_control.entries, (std::vector<QString> { listed, fresh, more, file("last.xls") }));
-    EXPECT_TRUE(m_boxes.boxes.empty());
+    // Only a name Windows cannot hold is told, the first one.
+    ASSERT_EQ(m_boxes.boxes.size(), 1u);
+    EXPECT_EQ(m_boxes.boxes[0].text, unsupported("文字「?」", file("a?.xls")));
     m_control.selected = { 0, 2 };
     m_list.deleteSelected();
     EXPECT_EQ(m_control.entries, (std::vector<QString> { fresh, file("last.xls") }));
