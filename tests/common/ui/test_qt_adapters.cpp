@@ -6,7 +6,9 @@
 #include "common/ui/QtMessageBox.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -36,16 +38,29 @@ TEST(QtMessageBoxAdapter, EachKindHasItsTitleAndButtons)
     }
 }
 
+// With Qt's Japanese texts installed (qt6-translations-l10n) the dialog's own
+// labels are Japanese; it opens in the documents folder, then where the
+// user last chose a file.
 TEST(QtFileDialogAdapters, GiveTheChosenFileOrTheCancelMarker)
 {
+    ASSERT_TRUE(installQtTranslation());
     const QString file = QCoreApplication::applicationFilePath();
-    QTimer::singleShot(0, qApp, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("ﾌｧｲﾙを指定"));
-        dialog->selectFile(file);
-        static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept is protected
-    });
-    EXPECT_EQ(QtFileOpenDialog().showOpen(nullptr), std::optional(file));
+    const QString documents = QDir::homePath();
+    QtFileOpenDialog fileOpen(documents);
+    for (const QString& startFolder : { documents, QCoreApplication::applicationDirPath() }) {
+        QTimer::singleShot(0, qApp, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("ﾌｧｲﾙを指定"));
+            EXPECT_EQ(dialog->directory().absolutePath(), startFolder);
+            auto* lookIn = dialog->findChild<QLabel*>(QStringLiteral("lookInLabel"));
+            ASSERT_NE(lookIn, nullptr);
+            EXPECT_NE(lookIn->text(), QStringLiteral("Look in:"));
+            EXPECT_NE(lookIn->text().toLatin1(), lookIn->text().toUtf8()) << "not Japanese: " << lookIn->text().toStdString();
+            dialog->selectFile(file);
+            static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept is protected
+        });
+        EXPECT_EQ(fileOpen.showOpen(nullptr), std::optional(file));
+    }
     QTimer::singleShot(0, qApp, [] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("フォルダの選択"));
