@@ -11,7 +11,7 @@ packages=(
   # fuzzing
   clang libclang-rt-14-dev
   # the desktop: Japanese font, Qt's own dialogs in Japanese, a display for screenshots
-  fonts-ipafont-gothic qt6-translations-l10n openbox xvfb xauth imagemagick xdotool
+  fonts-ipafont-gothic qt6-translations-l10n openbox xvfb xauth imagemagick xdotool x11-utils xclip
   # benchmarks
   time openssl
 )

@@ -5,8 +5,9 @@
 # adds two report files through the file dialog, runs one output and opens
 # the version window through the window menu.
 # Usage: scripts/screenshots.sh [build folder]   (build/dev by default)
-# Needs: xvfb xauth xdotool imagemagick fonts-ipafont-gothic.
+# Needs: xvfb xauth openbox xdotool x11-utils xclip imagemagick fonts-ipafont-gothic.
 set -euo pipefail
+export LC_ALL=C.UTF-8
 cd "$(dirname "$0")/.."
 
 caption='トルメア暗号化ﾌｧｲﾙ出力'
@@ -33,13 +34,25 @@ keys() {
   xdotool key --delay 40 "$@"
 }
 
+# Through the clipboard: xdotool drops characters it has to map onto a spare
+# key first (kanji, kana).
 typein() {
-  xdotool type --delay 20 "$1"
+  printf '%s' "$1" | xclip -selection clipboard
+  xdotool key --delay 40 ctrl+v
+  sleep 0.2
 }
 
+# Window $1 with its window manager's frame (title bar included) into $2.
 shot() {
+  local x y width height left right top bottom
   sleep 0.5
-  import -window "$1" "$TAMBERLOX_SHOT_OUT/$2"
+  x=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ { print $NF }')
+  y=$(xwininfo -id "$1" | awk '/Absolute upper-left Y/ { print $NF }')
+  width=$(xwininfo -id "$1" | awk '/^ *Width:/ { print $NF }')
+  height=$(xwininfo -id "$1" | awk '/^ *Height:/ { print $NF }')
+  read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,/ /g')
+  import -window root -crop "$((width + left + right))x$((height + top + bottom))+$((x - left))+$((y - top))" \
+    +repage "$TAMBERLOX_SHOT_OUT/$2"
 }
 
 add_report() {
@@ -55,6 +68,9 @@ add_report() {
 session() {
   local tmp=$TAMBERLOX_SHOT_DIR question settings main done_box about
   export HOME=$tmp/home XDG_RUNTIME_DIR=$tmp/runtime
+  # A window manager, so the pictures show title bars as users see them.
+  openbox >/dev/null 2>&1 &
+  sleep 1
   "$tmp/dist/tamberlox/tamberlox" &
   local pid=$!
 
@@ -111,7 +127,7 @@ if [[ ${1:-} == --session ]]; then
 fi
 
 build=${1:-build/dev}
-for tool in xvfb-run xdotool import; do
+for tool in xvfb-run openbox xdotool xprop xwininfo xclip import; do
   command -v "$tool" >/dev/null || { echo "screenshots.sh: $tool is missing" >&2; exit 1; }
 done
 [[ -d "$build" ]] || { echo "screenshots.sh: no build folder $build" >&2; exit 1; }

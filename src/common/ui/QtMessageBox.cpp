@@ -1,6 +1,8 @@
 #include "common/ui/QtMessageBox.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -45,6 +47,20 @@ void addButtons(QMessageBox& box, BoxKind kind)
     }
 }
 
+// A short text makes a box narrower than its title, which the window
+// manager then cuts ("トルメア…ﾌｧｲﾙ出力"). QMessageBox sizes itself, so the
+// width goes in as a spacer: the title in a bold face, plus room for the
+// title bar's icon and buttons.
+void keepTitleWhole(QMessageBox& box)
+{
+    QFont bold = box.font();
+    bold.setBold(true);
+    const int width = QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + 120;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
+
 } // namespace
 
 QWidget* QtMessageBox::ownerWindow()
@@ -64,6 +80,7 @@ BoxAnswer QtMessageBox::show(BoxKind kind, const QString& text)
     QString shown = text;
     box.setText(shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     addButtons(box, kind);
+    keepTitleWhole(box);
     const int pressed = box.exec();
     if (!boxHasYesNo(kind))
         return BoxAnswer::Ok;

@@ -43,9 +43,11 @@ RowNames rowNames(Field field)
     return { "", "" };
 }
 
+// The first row keeps clear of the frame's line, which Qt's styles draw
+// lower than the original's frames did (a label there lost its top).
 int rowTop(int rowIndex)
 {
-    return 240 + 360 * rowIndex;
+    return 345 + 345 * rowIndex;
 }
 
 } // namespace
