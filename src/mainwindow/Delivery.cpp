@@ -81,10 +81,12 @@ void OutputRun::FncMoveLog(QString& strErrMsg, bool& blnOK)
     if (!ensureFolder(runFolder, strErrMsg))
         return;
     // The copies hold the password in plain text (the header): owner only.
+    // The staged files are not needed after this step: they move (a rename
+    // where the folders share a file system) rather than being copied.
     const QStringList names = QDir(staging).entryList(QDir::Files, QDir::Name);
     for (const QString& name : names) {
         const QString target = platform::joinPath(runFolder, name);
-        if (const int rc = platform::copyFileUnsynced(platform::joinPath(staging, name), target, 0600);
+        if (const int rc = platform::moveFile(platform::joinPath(staging, name), target, 0600);
             rc != 0) {
             runfailure::setFirst(strErrMsg, runfailure::describe(rc, target));
             return;

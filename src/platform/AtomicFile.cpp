@@ -63,16 +63,17 @@ int writeAll(int fd, const char* data, qsizetype length)
 
 constexpr qint64 kPiece = 1 << 20;
 
-// Copies from one descriptor to the other until the source ends, in pieces
-// of at most kPiece bytes, calling progress after each. The kernel copies
-// where it can; otherwise, or for files it reports as empty though they are
-// not (procfs), the bytes go through a buffer.
+// Copies from one descriptor to the other, in pieces of at most kPiece
+// bytes, calling progress after each: the expected size, or up to the end
+// when none is expected (the size check afterwards sees a file that grew).
+// The kernel copies where it can; otherwise, or for files it reports as
+// empty though they are not (procfs), the bytes go through a buffer.
 int pump(int from, int to, qint64 expected, const CopyProgress& progress)
 {
     qint64 copied = 0;
     bool kernelCopy = true;
     std::vector<char> buffer;
-    for (;;) {
+    while (expected == 0 || copied < expected) {
         ssize_t n = 0;
         if (kernelCopy) {
             n = ::copy_file_range(from, nullptr, to, nullptr, kPiece, 0);
@@ -99,6 +100,7 @@ int pump(int from, int to, qint64 expected, const CopyProgress& progress)
         if (progress && !progress(copied))
             return ECANCELED;
     }
+    return 0;
 }
 
 // A source written to while it was read gives a copy that is neither its old
@@ -174,7 +176,8 @@ int replaceFile(const QString& path, mode_t mode, const Writer& writer, bool syn
 }
 
 // Opens source for a copy and checks that target may be replaced.
-int openSource(const QString& source, const QString& target, Fd& in, struct stat& info)
+int openSource(const QString& source, const QString& target, Fd& in, struct stat& info,
+               bool* targetExists = nullptr)
 {
     in.reset(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0)
@@ -185,7 +188,10 @@ int openSource(const QString& source, const QString& target, Fd& in, struct stat
         return EISDIR;
     mode_t existingMode = 0;
     bool exists = false;
-    return checkTarget(target, existingMode, exists);
+    const int rc = checkTarget(target, existingMode, exists);
+    if (targetExists)
+        *targetExists = exists;
+    return rc;
 }
 
 // The whole content, then the check that the source stayed as it was.
@@ -221,9 +227,15 @@ int copyFileUnsynced(const QString& source, const QString& target, mode_t mode,
 {
     Fd in(-1);
     struct stat info {};
-    if (const int rc = openSource(source, target, in, info); rc != 0)
+    bool exists = false;
+    if (const int rc = openSource(source, target, in, info, &exists); rc != 0)
         return rc;
     const QByteArray name = QFile::encodeName(target);
+    // Emptying the target first would destroy a source that is the target.
+    struct stat existing {};
+    if (exists && ::stat(name.constData(), &existing) == 0 && existing.st_dev == info.st_dev
+        && existing.st_ino == info.st_ino)
+        return EINVAL;
     Fd out(::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode));
     if (out.get() < 0)
         return errno;
@@ -235,6 +247,32 @@ int copyFileUnsynced(const QString& source, const QString& target, mode_t mode,
     if (rc != 0)
         ::unlink(name.constData());
     return rc;
+}
+
+int moveFile(const QString& source, const QString& target, mode_t mode)
+{
+    const QByteArray from = QFile::encodeName(source);
+    const QByteArray to = QFile::encodeName(target);
+    struct stat info {};
+    if (::lstat(from.constData(), &info) != 0)
+        return errno;
+    if (S_ISDIR(info.st_mode))
+        return EISDIR;
+    if (!S_ISREG(info.st_mode))
+        return EINVAL;
+    mode_t existingMode = 0;
+    bool exists = false;
+    if (const int rc = checkTarget(target, existingMode, exists); rc != 0)
+        return rc;
+    if (::rename(from.constData(), to.constData()) == 0) {
+        const bool sameMode = (info.st_mode & 07777) == mode;
+        return sameMode || ::chmod(to.constData(), mode) == 0 ? 0 : errno;
+    }
+    if (errno != EXDEV)
+        return errno;
+    if (const int rc = copyFileUnsynced(source, target, mode); rc != 0)
+        return rc;
+    return ::unlink(from.constData()) == 0 ? 0 : errno;
 }
 
 int syncFileSystem(const QString& folder)

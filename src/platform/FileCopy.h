@@ -34,7 +34,8 @@ int copyFile(const QString& source, const QString& target, mode_t mode = 0600,
 // Copies source to target for files nobody keeps past the run, or that are
 // synced together afterwards (syncFileSystem): written straight under the
 // target name, no temporary file, no sync. The same refusals, EBUSY rule,
-// mode and progress calls as copyFile; a link in target's place gives ELOOP.
+// mode and progress calls as copyFile; a link in target's place gives ELOOP
+// and a target that is the source itself EINVAL.
 // A failed or cancelled copy removes the target it was writing (an existing
 // target is emptied at the start).
 //
@@ -42,6 +43,12 @@ int copyFile(const QString& source, const QString& target, mode_t mode = 0600,
 // of the failure.
 int copyFileUnsynced(const QString& source, const QString& target, mode_t mode = 0600,
                      const CopyProgress& progress = {});
+
+// Moves source (a regular file) to target: a rename where both lie on one
+// file system, else copyFileUnsynced and the source removed. Nothing is
+// synced. The same refusals of target as copyFile; target gets mode.
+// Returns 0 on success, else the errno of the failure.
+int moveFile(const QString& source, const QString& target, mode_t mode = 0600);
 
 // Makes everything written on the file system that holds folder durable,
 // folder entries included: one sync for a whole set of unsynced copies.

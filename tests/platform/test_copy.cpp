@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace platform;
 using testsupport::entriesOf;
@@ -120,6 +121,37 @@ TEST_P(CopyTest, RefusesReadOnlyTargetsFoldersAndMissingSources)
 
 INSTANTIATE_TEST_SUITE_P(Copies, CopyTest, ::testing::ValuesIn(kCopies),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Emptying the target first would empty the source: another name of the
+// same file is refused.
+TEST(UnsyncedCopy, OntoAnotherNameOfItsSourceIsRefusedAndTheSourceKept)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("source"));
+    const QString alias = dir.filePath(QStringLiteral("alias"));
+    ASSERT_TRUE(writeBytes(source, "report"));
+    ASSERT_EQ(::link(QFile::encodeName(source).constData(), QFile::encodeName(alias).constData()), 0);
+    EXPECT_EQ(copyFileUnsynced(source, alias), EINVAL);
+    EXPECT_EQ(readBytes(source), "report");
+}
+
+TEST(MoveFile, RenamesWithTheModeAndRefusesAReadOnlyTarget)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("source"));
+    const QString target = dir.filePath(QStringLiteral("target"));
+    ASSERT_TRUE(writeBytes(source, "report") && QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+    ASSERT_TRUE(writeBytes(target, "old") && QFile::setPermissions(target, QFile::ReadOwner));
+    EXPECT_EQ(moveFile(source, target), EACCES);
+    EXPECT_EQ(readBytes(source), "report");
+    EXPECT_EQ(readBytes(target), "old");
+    ASSERT_TRUE(QFile::remove(target));
+    EXPECT_EQ(moveFile(source, target), 0);
+    EXPECT_EQ(entriesOf(dir.path()), QStringList{"target"});
+    EXPECT_EQ(readBytes(target), "report");
+    EXPECT_EQ(fileMode(target), 0600u);
+    EXPECT_EQ(moveFile(source, target), ENOENT);
+}
 
 TEST(SyncFileSystem, SyncsAFolderAndNamesAMissingOne)
 {
