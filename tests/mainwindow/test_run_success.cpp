@@ -1,7 +1,6 @@
 #include "RunFixture.h"
 #include "Receiver.h"
 
-#include "platform/Cp932.h"
 
 #include <QDir>
 
@@ -9,8 +8,9 @@ namespace {
 
 const QString kOutName = QStringLiteral("TMPA12320261206030405.txt");
 const QString kOutPath = QStringLiteral("output/") + kOutName;
-// The header line the receiver reads, in CP932.
-const QByteArray kHeader = platform::toCp932(QStringLiteral("トルメア,A123,パス,word1,reply@example.jp\r\n"));
+// The header line the receiver reads, in CP932: トルメア,A123,パス,word1,reply@example.jp
+const QByteArray kHeader
+    = QByteArray::fromHex("8367838b83818341") + ",A123," + QByteArray::fromHex("83708358") + ",word1,reply@example.jp\r\n";
 const QString kSuccess = QStringLiteral("トルメアﾌｧｲﾙは2026年12月06日03時04分05秒正常に出力されました。\r\n"
                                         "出力ﾌｧｲﾙ名はTMPA12320261206030405.txtです。");
 
@@ -56,7 +56,11 @@ TEST_F(RunSuccessTest, ReceiverGetsEveryStagedFileAndTheUserTheLogs)
 
     // Run log: two CP932 lines, named from the same reading as the output.
     EXPECT_EQ(testsupport::readBytes(at(QStringLiteral("log/TORMEA_REPORT/R_MESS20261206030405.txt"))),
-              platform::toCp932(kSuccess + QStringLiteral("\r\n")));
+              QByteArray::fromHex(
+                                     "8367838b83818341cca7b2d982cd32303236944e31328c8e303693fa30338e9e"
+                                     "303495aa3035956290b38fed82c98f6f97cd82b382ea82dc82b582bd81420d0a"
+                                     "8f6f97cdcca7b2d996bc82cd544d504131323332303236313230363033303430"
+                                     "352e74787482c582b781420d0a"));
     // Attachment log: the second, later reading; copies for the owner only.
     const QString copies = at(QStringLiteral("templog/20261206_030406/"));
     EXPECT_EQ(testsupport::entriesOf(copies), QStringList(staged.keys()));
