@@ -59,11 +59,12 @@ done
 read -r our_lo our_hi < <(cut -d' ' -f1 "$work/pairs" | range_of)
 read -r gcab_lo gcab_hi < <(cut -d' ' -f2 "$work/pairs" | range_of)
 read -r ratio_lo ratio_hi < <(awk '{ printf "%.3f\n", ($2 > 0 ? $1 / $2 : 0) }' "$work/pairs" | range_of)
+ratio=$(awk '{ print ($2 > 0 ? $1 / $2 : 0) }' "$work/pairs" | median_of)
 read -r _ peak < <(cut -d' ' -f3 "$work/pairs" | range_of)
 cabextract -t "$ours" >/dev/null && tested=ok || tested=FAILED
 echo "machine: $(machine)"
 awk -v n="${#names[@]}" -v i="$(du -sb "$data" | cut -f1)" -v a="$our_lo" -v ah="$our_hi" -v b="$gcab_lo" \
-    -v bh="$gcab_hi" -v rl="$ratio_lo" -v rh="$ratio_hi" -v k="$peak" -v so="$(stat -c %s "$ours")" \
+    -v bh="$gcab_hi" -v r="$ratio" -v rl="$ratio_lo" -v rh="$ratio_hi" -v k="$peak" -v so="$(stat -c %s "$ours")" \
     -v st="$(stat -c %s "$theirs")" -v t="$tested" 'BEGIN {
   printf "%d files, %d bytes: cab32 %.2f s (%.2f-%.2f), gcab -c -z %.2f s (%.2f-%.2f); time ratio %.2f (runs %.2f-%.2f); size ratio %.4f (%d / %d bytes); peak %.1f MiB; cabextract -t %s\n",
-         n, i, a, a, ah, b, b, bh, (b > 0 ? a / b : 0), rl, rh, so / st, so, st, k / 1024, t }'
+         n, i, a, a, ah, b, b, bh, r, rl, rh, so / st, so, st, k / 1024, t }'

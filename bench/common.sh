@@ -18,6 +18,11 @@ measure() {
   rm -f "$out" "$out.err"
 }
 
+# The median of the numbers on standard input.
+median_of() {
+  sort -g | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'
+}
+
 # "lowest highest" of the numbers on standard input.
 range_of() {
   sort -g | awk 'NR == 1 { lo = $1 } { hi = $1 } END { printf "%s %s\n", lo, hi }'

@@ -45,9 +45,10 @@ cmp -s "$work/out" "$work/out.ssl" && same=identical || same=DIFFERENT
 read -r ours_lo ours_hi < <(cut -d' ' -f1 "$work/pairs" | range_of)
 read -r ssl_lo ssl_hi < <(cut -d' ' -f2 "$work/pairs" | range_of)
 read -r tp_lo tp_hi < <(awk '{ printf "%.3f\n", ($1 > 0 ? $2 / $1 : 0) }' "$work/pairs" | range_of)
+tp=$(awk '{ print ($1 > 0 ? $2 / $1 : 0) }' "$work/pairs" | median_of)
 read -r _ peak < <(cut -d' ' -f3 "$work/pairs" | range_of)
 echo "machine: $(machine)"
-awk -v m="$mib" -v a="$ours_lo" -v ah="$ours_hi" -v b="$ssl_lo" -v bh="$ssl_hi" -v tl="$tp_lo" \
+awk -v m="$mib" -v a="$ours_lo" -v ah="$ours_hi" -v b="$ssl_lo" -v bh="$ssl_hi" -v t="$tp" -v tl="$tp_lo" \
     -v th="$tp_hi" -v k="$peak" -v s="$same" 'BEGIN {
   printf "%s MiB: clsCryptFile %.2f s (%.2f-%.2f), openssl enc -rc4 %.2f s (%.2f-%.2f); throughput ratio %.2f (runs %.2f-%.2f); peak %.1f MiB; output %s\n",
-         m, a, a, ah, b, b, bh, (a > 0 ? b / a : 0), tl, th, k / 1024, s }'
+         m, a, a, ah, b, b, bh, t, tl, th, k / 1024, s }'
