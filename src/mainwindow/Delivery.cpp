@@ -12,6 +12,7 @@
 #include "settings/SettingsModel.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <cerrno>
 #include <sys/stat.h>
@@ -62,7 +63,12 @@ void OutputRun::FncTamberlox(QString& strErrMsg, bool& blnOK)
     }
     // The copy lands under the final name only when complete, and stays
     // through a crash (file and folder synced).
-    if (const int rc = platform::copyFile(source, target, 0600); rc != 0) {
+    progress(RunStage::Delivering, 0);
+    const platform::CopyProgress copied = [this](qint64 bytes) {
+        progress(RunStage::Delivering, bytes);
+        return true;
+    };
+    if (const int rc = platform::copyFile(source, target, 0600, copied); rc != 0) {
         runfailure::setFirst(strErrMsg, runfailure::describe(rc, target));
         return;
     }
@@ -84,8 +90,11 @@ void OutputRun::FncMoveLog(QString& strErrMsg, bool& blnOK)
     // The staged files are not needed after this step: they move (a rename
     // where the folders share a file system) rather than being copied.
     const QStringList names = QDir(staging).entryList(QDir::Files, QDir::Name);
+    qint64 logged = 0;
     for (const QString& name : names) {
         const QString target = platform::joinPath(runFolder, name);
+        logged += QFileInfo(platform::joinPath(staging, name)).size();
+        progress(RunStage::Logging, logged);
         if (const int rc = platform::moveFile(platform::joinPath(staging, name), target, 0600);
             rc != 0) {
             runfailure::setFirst(strErrMsg, runfailure::describe(rc, target));

@@ -7,6 +7,8 @@
 #include "platform/Folders.h"
 #include "settings/clsIniFile.h"
 
+#include <QFileInfo>
+
 namespace {
 
 const QString kNoFiles = QStringLiteral("暗号化するﾌｧｲﾙを指定してください。");
@@ -15,6 +17,15 @@ const QString kMissingFiles = QStringLiteral("存在しないﾌｧｲﾙが指�
 const QString kNoSettings = QStringLiteral("設定ファイルが存在しません。\r\n"
                                            "設定ファイルを確認してください。");
 const QString kNoSettingsLabel = QStringLiteral("INIファイル存在エラー");
+const QString kStopped = QStringLiteral("出力を中止しました。");
+
+qint64 listedBytes(const IOutputWindow& window)
+{
+    qint64 bytes = 0;
+    for (int i = 0; i < window.fileCount(); ++i)
+        bytes += QFileInfo(window.filePath(i)).size();
+    return bytes;
+}
 
 } // namespace
 
@@ -36,6 +47,8 @@ void OutputRun::cmdSend_Click()
         m_window.setWaitPointer(false);
         return;
     }
+    m_meter = RunMeter(listedBytes(m_window));
+    m_stopping = m_delivering = false;
     QString strErrMsg;
     const auto step = [&](auto member) {
         return [this, member](QString& msg, bool& ok) { (this->*member)(msg, ok); };
@@ -50,8 +63,12 @@ void OutputRun::cmdSend_Click()
     const QString strRunTime = platform::formatDateTime(dtmRun, platform::DateTimePattern::Japanese);
     if (!runStep(QStringLiteral("FncFixFileName"),
                  [&](QString& msg, bool& ok) { FncFixFileName(dtmRun, msg, ok); })
-        || !runStep(QStringLiteral("FncEncrypt"), step(&OutputRun::FncEncrypt))
-        || !runStep(QStringLiteral("FncTamberlox"), step(&OutputRun::FncTamberlox))
+        || !runStep(QStringLiteral("FncEncrypt"), step(&OutputRun::FncEncrypt)))
+        return;
+    // From here the run completes: the output is on its way out.
+    m_delivering = true;
+    m_window.deliveryBegins();
+    if (!runStep(QStringLiteral("FncTamberlox"), step(&OutputRun::FncTamberlox))
         || !runStep(QStringLiteral("FncMoveLog"), step(&OutputRun::FncMoveLog)))
         return;
 
@@ -60,6 +77,8 @@ void OutputRun::cmdSend_Click()
                             + m_strOutFileName + QStringLiteral("です。");
     bool blnOK = false;
     FncCrtLogFile(message, dtmRun, strErrMsg, blnOK);
+    if (blnOK)
+        m_window.showProgress(RunStage::Logging, m_meter.total(), m_meter.total());
     if (!blnOK) {
         // The output is complete: nothing to remove, and the list stays.
         basCommon::FncWriteErrLog(m_context, strErrMsg, QStringLiteral("FncCrtLogFile"));
@@ -79,9 +98,37 @@ bool OutputRun::runStep(const QString& label, Step step)
     bool blnOK = false;
     step(strErrMsg, blnOK);
     m_window.keepPainted();
+    // A stop wins over a failure it caused (a cancelled copy).
+    if (stopAt()) {
+        stopRun();
+        return false;
+    }
     if (!blnOK)
         failStep(label, strErrMsg);
     return blnOK;
+}
+
+bool OutputRun::stopAt()
+{
+    if (!m_delivering && !m_stopping)
+        m_stopping = m_window.stopRequested();
+    return m_stopping && !m_delivering;
+}
+
+// The user's own decision: no error log.
+void OutputRun::stopRun()
+{
+    if (!m_strWorkDir.isEmpty()) {
+        QString ignored;
+        basCommon::FncDelPath(m_strWorkDir, ignored);
+    }
+    m_window.setWaitPointer(false);
+    m_context.boxes->show(BoxKind::Information, kStopped);
+}
+
+void OutputRun::progress(RunStage stage, qint64 doneInStage)
+{
+    m_window.showProgress(stage, m_meter.doneAt(stage, doneInStage), m_meter.total());
 }
 
 void OutputRun::failStep(const QString& label, const QString& strErrMsg)

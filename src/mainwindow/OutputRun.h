@@ -3,8 +3,11 @@
 #include "common/AppContext.h"
 #include "crypto/clsCryptFile.h"
 #include "mainwindow/OutputWindow.h"
+#include "mainwindow/RunProgress.h"
 
 #include <QDateTime>
+
+class clsCab32;
 #include <QString>
 
 // One output run of the main window: the input check, the nine steps and
@@ -13,7 +16,10 @@
 // on failure it leaves its own message, or the description of the failure,
 // in strErrMsg unless an earlier message is there. No failure escapes a step.
 //
-// Every setting is read from strIniPath at the moment a step needs it.
+// Every setting is read from strIniPath at the moment a step needs it. The
+// window sees the run's progress and may ask it to stop before the delivery
+// (IOutputWindow::stopRequested): the run then removes its work folder,
+// writes nothing to the output folder, keeps the list and says so.
 class OutputRun {
 public:
     // context and window must outlive the run; strIniPath is the settings file.
@@ -52,10 +58,20 @@ private:
     template <typename Step>
     bool runStep(const QString& label, Step step);
     void failStep(const QString& label, const QString& strErrMsg);
+    // The user's stop, seen at a safe point before the delivery: true from
+    // then on. The stop itself removes the work folder and says so once.
+    bool stopAt();
+    void stopRun();
+    // Tells the window how far the whole run is.
+    void progress(RunStage stage, qint64 doneInStage);
+    void archiveInBackground(clsCab32& cab, bool& ok);
 
     const AppContext& m_context;
     QString m_strIniPath;
     IOutputWindow& m_window;
     QString m_strWorkDir;
     QString m_strOutFileName;
+    RunMeter m_meter;
+    bool m_stopping = false;
+    bool m_delivering = false;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mainwindow/RunProgress.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -24,4 +26,19 @@ public:
     // Called between pieces of long work, so the window can repaint while
     // refusing user input.
     virtual void keepPainted() {}
+
+    // Progress of the whole run (done of total bytes, see RunMeter) and the
+    // stage it is in; called often, the window decides what to show when.
+    // The end of a successful run, and only that, reports done == total.
+    virtual void showProgress(RunStage stage, qint64 done, qint64 total)
+    {
+        Q_UNUSED(stage);
+        Q_UNUSED(done);
+        Q_UNUSED(total);
+    }
+    // True once the user asked the run to stop. Asked at the safe points
+    // before the delivery; from the delivery on the run no longer asks.
+    virtual bool stopRequested() const { return false; }
+    // The delivery begins: a stop can no longer be offered.
+    virtual void deliveryBegins() {}
 };

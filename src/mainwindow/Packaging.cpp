@@ -11,17 +11,34 @@
 #include "platform/Folders.h"
 #include "settings/SettingsModel.h"
 
+#include <QDir>
+#include <QFileInfo>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 namespace {
 
-// The main window as the archiver's owner.
+// The main window as the archiver's owner, its handle taken on the
+// window's thread.
 class WindowOwner : public CabOwner {
 public:
-    explicit WindowOwner(const IOutputWindow& window) : m_window(window) {}
-    std::int32_t hwnd() const override { return m_window.hwnd(); }
+    explicit WindowOwner(const IOutputWindow& window) : m_hwnd(window.hwnd()) {}
+    std::int32_t hwnd() const override { return m_hwnd; }
 
 private:
-    const IOutputWindow& m_window;
+    std::int32_t m_hwnd;
 };
+
+// What the archiver has written so far: the files beside the staging folder.
+qint64 bytesWritten(const QString& workDir)
+{
+    qint64 bytes = 0;
+    for (const QFileInfo& entry : QDir(workDir).entryInfoList(QDir::Files | QDir::Hidden))
+        bytes += entry.size();
+    return bytes;
+}
 
 } // namespace
 
@@ -69,12 +86,36 @@ void OutputRun::FncCompress(QString& strErrMsg, bool& blnOK)
     cab.setSilent(true);
     cab.setInFile(stagingFolder());
     cab.setOutFile(archivePath());
-    const WindowOwner owner(m_window);
-    if (!cab.Cabcmp(&owner)) {
+    bool ok = false;
+    archiveInBackground(cab, ok);
+    if (!ok) {
         runfailure::setFirst(strErrMsg, cab.GetErrMsg());
         return;
     }
+    m_meter.setArchiveBytes(QFileInfo(archivePath()).size());
     blnOK = true;
+}
+
+// One archiver call can take seconds: it runs on a thread of its own while
+// this one keeps the window painted and shows how far the archive has
+// grown. The archiver keeps no state between calls, so the thread is safe.
+void OutputRun::archiveInBackground(clsCab32& cab, bool& ok)
+{
+    const WindowOwner owner(m_window);
+    // Said before the thread starts: a short archive may be done before
+    // the first look at it.
+    progress(RunStage::Compressing, 0);
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        ok = cab.Cabcmp(&owner);
+        done = true;
+    });
+    while (!done) {
+        progress(RunStage::Compressing, bytesWritten(m_strWorkDir));
+        m_window.keepPainted();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    worker.join();
 }
 
 void OutputRun::FncFixFileName(const QDateTime& dtmRun, QString& strErrMsg, bool& blnOK)
@@ -98,9 +139,10 @@ void OutputRun::FncEncrypt(QString& strErrMsg, bool& blnOK)
     crypt.setPassword(passPhrase());
     // About once a megabyte: often enough to repaint, rare enough to cost nothing.
     int chunks = 0;
-    crypt.Crypting = [this, &chunks](std::int32_t, std::int32_t) {
+    progress(RunStage::Encrypting, 0);
+    crypt.Crypting = [this, &chunks](std::int32_t done, std::int32_t) {
         if (++chunks % 1024 == 0)
-            m_window.keepPainted();
+            progress(RunStage::Encrypting, done);
     };
     if (!crypt.Encrypt()) {
         runfailure::setFirst(strErrMsg, crypt.GetErrMsg());

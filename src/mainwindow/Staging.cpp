@@ -10,6 +10,7 @@
 #include "settings/SettingsModel.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <cerrno>
@@ -105,6 +106,12 @@ void OutputRun::FncMoveFile(QString& strErrMsg, bool& blnOK)
     // Per name, the first suffix not yet tried: names only get taken, so a
     // suffix found taken stays taken, and many equal names cost no rescans.
     QHash<QString, int> nextSuffix;
+    qint64 staged = 0;
+    // A stop asked for in the middle of a large file ends its copy there.
+    const platform::CopyProgress copied = [&](qint64 bytes) {
+        progress(RunStage::Preparing, staged + bytes);
+        return !stopAt();
+    };
     for (int index = 0; index < m_window.fileCount(); ++index) {
         const QString source = m_window.filePath(index);
         const QString fileName = source.mid(source.lastIndexOf(QLatin1Char('/')) + 1);
@@ -127,13 +134,13 @@ void OutputRun::FncMoveFile(QString& strErrMsg, bool& blnOK)
             }
         }
         // The work folder goes at the end of the run: no sync, no temporary name.
-        if (const int rc = platform::copyFileUnsynced(source, platform::joinPath(staging, target));
-            rc != 0) {
+        const QString copy = platform::joinPath(staging, target);
+        if (const int rc = platform::copyFileUnsynced(source, copy, 0600, copied); rc != 0) {
             runfailure::setFirst(strErrMsg, runfailure::describe(rc, source));
             return;
         }
         taken.insert(nameKey(target));
-        m_window.keepPainted();
+        staged += QFileInfo(copy).size();
     }
     blnOK = true;
 }

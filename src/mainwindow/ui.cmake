@@ -4,6 +4,7 @@ find_package(Qt6 REQUIRED COMPONENTS Widgets)
 
 add_library(mainwindow_ui STATIC
   ui/FileDropFilter.cpp
+  ui/frmProgress.cpp
   ui/frmTamberlox_01.cpp
   ui/frmTamberlox_01Layout.cpp
   ui/WindowMenu.cpp)

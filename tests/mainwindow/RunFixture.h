@@ -7,7 +7,9 @@
 #include "TestSupport.h"
 
 #include <QTemporaryDir>
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -40,6 +42,22 @@ public:
             onKeepPainted();
     }
 
+    void showProgress(RunStage stage, qint64 done, qint64 total) override { reports.push_back({stage, done, total}); }
+    // A stop is asked for from the first report of stopIn on.
+    bool stopRequested() const override
+    {
+        return std::any_of(reports.begin(), reports.end(), [this](const Report& r) { return stopIn == r.stage; });
+    }
+    void deliveryBegins() override { deliveryBegun = true; }
+
+    struct Report {
+        RunStage stage;
+        qint64 done;
+        qint64 total;
+    };
+    std::vector<Report> reports;
+    std::optional<RunStage> stopIn;
+    bool deliveryBegun = false;
     std::vector<Entry> entries;
     std::vector<int> removed;
     std::vector<bool> waitPointer;

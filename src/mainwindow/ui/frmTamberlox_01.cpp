@@ -3,6 +3,7 @@
 #include "common/ui/UiFont.h"
 #include "common/ui/frmAbout.h"
 #include "mainwindow/ui/FileDropFilter.h"
+#include "mainwindow/ui/frmProgress.h"
 #include "mainwindow/ui/WindowMenu.h"
 #include "platform/FileTests.h"
 #include "settings/ui/frmIniFile.h"
@@ -101,7 +102,12 @@ void frmTamberlox_01::cmdSend_Click()
 {
     m_running = true;
     m_dropFilter->setAccepting(false);
+    m_runClock.start();
+    m_stage = RunStage::Preparing;
+    m_done = m_total = 0;
+    m_deliveryBegun = false;
     m_run->cmdSend_Click();
+    m_progress.reset();
     m_dropFilter->setAccepting(true);
     m_running = false;
 }
@@ -177,7 +183,50 @@ std::int32_t frmTamberlox_01::hwnd() const
 
 void frmTamberlox_01::keepPainted()
 {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    updateProgress();
+    // Once the progress window is up it is modal: input reaches only it.
+    QCoreApplication::processEvents(m_progress ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+}
+
+void frmTamberlox_01::showProgress(RunStage stage, qint64 done, qint64 total)
+{
+    const bool changed = stage != m_stage || done == total;
+    m_stage = stage;
+    m_done = done;
+    m_total = total;
+    // Five updates a second are enough to see it move.
+    if (changed || !m_lastShown.isValid() || m_lastShown.elapsed() >= 100)
+        keepPainted();
+}
+
+bool frmTamberlox_01::stopRequested() const
+{
+    return m_progress && m_progress->stopRequested();
+}
+
+void frmTamberlox_01::deliveryBegins()
+{
+    m_deliveryBegun = true;
+    if (m_progress)
+        m_progress->deliveryBegins();
+}
+
+void frmTamberlox_01::updateProgress()
+{
+    if (!m_running)
+        return;
+    if (!m_progress && m_runClock.elapsed() >= m_progressDelayMs) {
+        m_progress = std::make_unique<frmProgress>(this);
+        if (m_deliveryBegun)
+            m_progress->deliveryBegins();
+        m_progress->show();
+        // The hourglass would hide that "中止" can be pressed.
+        if (QApplication::overrideCursor() != nullptr)
+            QApplication::changeOverrideCursor(Qt::BusyCursor);
+    }
+    if (m_progress)
+        m_progress->showProgress(m_stage, m_done, m_total);
+    m_lastShown.start();
 }
 
 int frmTamberlox_01::count() const

@@ -6,10 +6,12 @@
 #include "mainwindow/OutputWindow.h"
 #include "mainwindow/TargetFileList.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <memory>
 
 class FileDropFilter;
+class frmProgress;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -49,6 +51,16 @@ public:
     void setWaitPointer(bool wait) override;
     std::int32_t hwnd() const override;
     void keepPainted() override;
+    void showProgress(RunStage stage, qint64 done, qint64 total) override;
+    bool stopRequested() const override;
+    void deliveryBegins() override;
+
+    // A run that lasts this long gets its progress window; a short one never
+    // flashes it. Tests show it at once.
+    static constexpr int kProgressDelayMs = 500;
+    void setProgressDelay(int milliseconds) { m_progressDelayMs = milliseconds; }
+    // The progress window of the run going on, or null.
+    frmProgress* progressWindow() const { return m_progress.get(); }
 
 protected:
     bool event(QEvent* event) override;
@@ -89,4 +101,14 @@ private:
     FileDropFilter* m_dropFilter = nullptr;
     bool m_waitPointer = false;
     bool m_running = false;
+    // The progress of the run going on.
+    void updateProgress();
+    std::unique_ptr<frmProgress> m_progress;
+    QElapsedTimer m_runClock;
+    QElapsedTimer m_lastShown;
+    int m_progressDelayMs = kProgressDelayMs;
+    RunStage m_stage = RunStage::Preparing;
+    qint64 m_done = 0;
+    qint64 m_total = 0;
+    bool m_deliveryBegun = false;
 };
