@@ -2,8 +2,9 @@
 # Takes the screenshots in docs/screenshots/ from the real program: installs a
 # build into a temporary folder (a fresh program folder without settings),
 # starts it under Xvfb, creates the settings through the settings window,
-# adds two report files through the file dialog, runs one output and opens
-# the version window through the window menu.
+# adds two report files through the file dialog, runs one output, runs a
+# large one with its progress window and opens the version window through
+# the window menu.
 # Usage: scripts/screenshots.sh [build folder]   (build/dev by default)
 # Needs: xvfb xauth openbox xdotool x11-utils xclip imagemagick fonts-ipafont-gothic.
 set -euo pipefail
@@ -66,7 +67,7 @@ add_report() {
 }
 
 session() {
-  local tmp=$TAMBERLOX_SHOT_DIR question settings main done_box about
+  local tmp=$TAMBERLOX_SHOT_DIR question settings main done_box about progress
   export HOME=$tmp/home XDG_RUNTIME_DIR=$tmp/runtime
   # A window manager, so the pictures show title bars as users see them.
   openbox >/dev/null 2>&1 &
@@ -95,6 +96,16 @@ session() {
   keys "$main" Tab Tab Tab space
   done_box=$(wait_window "$caption" "$main")
   shot "$done_box" output_done.png
+  keys "$done_box" Return
+
+  # A large report: after half a second the progress window with 中止.
+  sleep 0.5
+  add_report "$main" "$tmp/reports/大容量データ_2026_11.bin"
+  keys "$main" Tab Tab Tab space
+  progress=$(wait_window '進行状況')
+  sleep 0.7
+  shot "$progress" progress_window.png
+  done_box=$(wait_window "$caption" "$main")
   keys "$done_box" Return
 
   # The window menu from the window's background, then バージョン情報.
@@ -140,7 +151,8 @@ mkdir -p "$tmp/home/Documents" "$tmp/runtime" "$tmp/reports" docs/screenshots
 chmod 700 "$tmp/runtime"
 printf 'report\r\n' >"$tmp/reports/report_2026_11.xls"
 printf 'report\r\n' >"$tmp/reports/集計表_2026_11.csv"
+head -c $((400 * 1024 * 1024)) /dev/urandom >"$tmp/reports/大容量データ_2026_11.bin"
 
 export TAMBERLOX_SHOT_DIR=$tmp TAMBERLOX_SHOT_OUT=$PWD/docs/screenshots
 xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" --session
-echo "Screenshots in docs/screenshots: settings_window.png main_window.png output_done.png about_window.png"
+echo "Screenshots in docs/screenshots: settings_window.png main_window.png output_done.png progress_window.png about_window.png"

@@ -21,7 +21,7 @@ frmProgress::frmProgress(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frmProgress"));
-    setWindowTitle(QStringLiteral("トルメア暗号化ﾌｧｲﾙ出力"));
+    setWindowTitle(QStringLiteral("進行状況"));
     setWindowModality(Qt::WindowModal);
     setFont(uifont::windowFont());
     m_lblStage = new QLabel(this);
