@@ -1,0 +1,80 @@
+#pragma once
+
+#include "open/Failure.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// Puts extracted files into the user's folder without ever leaving a partial
+// file under a final name there. The files are first extracted into a hidden
+// folder made inside the target (same file system), then each is renamed to
+// its final name: never over an existing entry, or with force exchanged with
+// it so that a failure can still give the old file back.
+//
+// Destroying a Placement that was not committed undoes everything it did:
+// placed files are removed (or exchanged back), the folders it made are
+// removed, the hidden folder goes. Only names under the target are touched;
+// a folder on the way that is a link is refused.
+namespace opener {
+
+class Placement {
+public:
+    // target: the folder as the user named it (relative to the current folder).
+    explicit Placement(QString target);
+    ~Placement();
+    Placement(const Placement&) = delete;
+    Placement& operator=(const Placement&) = delete;
+
+    // Creates the target (and missing parents) and the hidden folder (0700).
+    bool prepare(Failure& failure);
+
+    // The hidden folder as a path of plain ASCII ("/proc/self/fd/N"), so the
+    // archiver component can take it whatever the target's name; and as a
+    // host path, for reading what was extracted.
+    QString stagingForComponent() const;
+    QString stagingPath() const;
+
+    // Gives the staged file name ("/" between folders) the mode given.
+    bool setMode(const QString& name, unsigned mode, Failure& failure);
+
+    // Moves each staged name to the same name under the target. Without
+    // force nothing moves when any final name is taken; a folder in the way
+    // is refused even with force.
+    bool place(const QStringList& names, bool force, Failure& failure);
+
+    // The target's path for a placed name, as the user spelled the target.
+    QString finalPath(const QString& name) const;
+
+    // Keeps what was placed; the hidden folder (and files replaced) go.
+    void commit();
+
+private:
+    struct Moved {
+        QString name;
+        bool exchanged = false; // the old file now sits in the hidden folder
+    };
+
+    bool makeTarget(Failure& failure);
+    bool makeFolders(const QString& name, Failure& failure);
+    bool checkFinal(const QString& name, bool force, Failure& failure) const;
+    bool moveOne(const QString& name, bool force, Failure& failure);
+    void undo();
+    void removeStaging();
+
+    QString m_target;
+    QString m_absolute;
+    QString m_hidden;
+    int m_targetFd = -1;
+    int m_hiddenFd = -1;
+    bool m_committed = false;
+    QStringList m_madeTargets; // the target and parents this run made, outermost first
+    QStringList m_madeFolders; // sub-folders under the target, in making order
+    std::vector<Moved> m_moved;
+};
+
+// "/proc/self/fd/N": the folder open as fd, for a component that takes paths.
+QString fdPath(int fd);
+
+} // namespace opener
