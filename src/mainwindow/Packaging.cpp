@@ -14,9 +14,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <atomic>
 #include <chrono>
-#include <thread>
+#include <future>
 
 namespace {
 
@@ -105,17 +104,13 @@ void OutputRun::archiveInBackground(clsCab32& cab, bool& ok)
     // Said before the thread starts: a short archive may be done before
     // the first look at it.
     progress(RunStage::Compressing, 0);
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        ok = cab.Cabcmp(&owner);
-        done = true;
-    });
-    while (!done) {
+    std::future<bool> archived = std::async(std::launch::async, [&] { return cab.Cabcmp(&owner); });
+    // Wakes as soon as the archive is done, else every 50 ms.
+    while (archived.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
         progress(RunStage::Compressing, bytesWritten(m_strWorkDir));
         m_window.keepPainted();
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    worker.join();
+    ok = archived.get();
 }
 
 void OutputRun::FncFixFileName(const QDateTime& dtmRun, QString& strErrMsg, bool& blnOK)
