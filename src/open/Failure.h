@@ -28,4 +28,11 @@ Failure ioFailure(
 Failure systemFailure(
     const QString& whatJa, const QString& whatEn, const QString& path, int errorNumber);
 
+// Sets failure to value and returns false, for "return fail(...)".
+inline bool fail(Failure& failure, Failure value)
+{
+    failure = std::move(value);
+    return false;
+}
+
 } // namespace opener

@@ -40,20 +40,20 @@ bool parse(const QStringList& arguments, Request& request, Failure& failure)
             request.force = true;
         } else if (!optionsEnded && argument == QStringLiteral("-d")) {
             if (request.folder || i + 1 >= arguments.size() || arguments[i + 1].isEmpty())
-                return (failure = badUsage(argument)), false;
+                return fail(failure, badUsage(argument));
             request.folder = arguments[++i];
         } else if ((!optionsEnded && argument.startsWith(QLatin1Char('-'))) || haveFile
             || argument.isEmpty()) {
-            return (failure = badUsage(argument)), false;
+            return fail(failure, badUsage(argument));
         } else {
             request.file = argument;
             haveFile = true;
         }
     }
     if (!haveFile)
-        return (failure = badUsage(QString())), false;
+        return fail(failure, badUsage(QString()));
     if (request.force && !request.folder)
-        return (failure = badUsage(QStringLiteral("--force"))), false;
+        return fail(failure, badUsage(QStringLiteral("--force")));
     return true;
 }
 

@@ -38,6 +38,27 @@ Failure damaged(const QString& file)
         QStringLiteral("書庫が壊れています"), QStringLiteral("damaged archive"), file);
 }
 
+// Opens path for reading: the descriptor, or -1 with error set to the errno
+// to report (EISDIR for a folder, EINVAL for anything else but a regular
+// file: a pipe would block).
+int openInput(const QString& path, int& error)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        error = errno;
+        return -1;
+    }
+    struct stat info { };
+    error = ::fstat(fd, &info) != 0 ? errno
+        : S_ISDIR(info.st_mode)     ? EISDIR
+        : !S_ISREG(info.st_mode)    ? EINVAL
+                                    : 0;
+    if (error == 0)
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
 } // namespace
 
 OutputReader::OutputReader(platform::ComponentLookup components)
@@ -47,8 +68,10 @@ OutputReader::OutputReader(platform::ComponentLookup components)
 
 OutputReader::~OutputReader()
 {
-    if (m_tempFd >= 0)
-        ::close(m_tempFd);
+    for (const int fd : { m_tempFd, m_inputFd }) {
+        if (fd >= 0)
+            ::close(fd);
+    }
 }
 
 bool OutputReader::open(const QString& file, Failure& failure)
@@ -59,27 +82,23 @@ bool OutputReader::open(const QString& file, Failure& failure)
 
 bool OutputReader::decrypt(Failure& failure)
 {
-    const QString readJa = QStringLiteral("読めません");
-    const QString readEn = QStringLiteral("cannot read");
-    const int fd = ::open(QFile::encodeName(m_file).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat info { };
-    const int error = fd < 0 ? errno : ::fstat(fd, &info) != 0 ? errno : 0;
-    if (fd >= 0)
-        ::close(fd);
-    if (error != 0 || !S_ISREG(info.st_mode))
-        return (failure = systemFailure(readJa, readEn, m_file,
-                    error != 0                  ? error
-                        : S_ISDIR(info.st_mode) ? EISDIR
-                                                : EINVAL)),
-               false;
-    if (!m_temp.isValid()
-        || (m_tempFd = ::open(
-                QFile::encodeName(m_temp.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
-            < 0)
-        return (failure = ioFailure(QStringLiteral("一時フォルダを作れません"),
-                    QStringLiteral("cannot make a temporary folder"), QDir::tempPath(),
-                    m_temp.errorString())),
-               false;
+    int error = 0;
+    m_inputFd = openInput(m_file, error);
+    if (m_inputFd < 0)
+        return fail(failure,
+            systemFailure(
+                QStringLiteral("読めません"), QStringLiteral("cannot read"), m_file, error));
+    if (!m_temp.isValid())
+        return fail(failure,
+            ioFailure(QStringLiteral("一時フォルダを作れません"),
+                QStringLiteral("cannot make a temporary folder"), QDir::tempPath(),
+                m_temp.errorString()));
+    m_tempFd
+        = ::open(QFile::encodeName(m_temp.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_tempFd < 0)
+        return fail(failure,
+            systemFailure(QStringLiteral("一時フォルダを作れません"),
+                QStringLiteral("cannot make a temporary folder"), m_temp.path(), errno));
 
     // A key container of its own in the temporary folder: file mode needs a
     // context but no key pair, and the user's container stays untouched.
@@ -89,13 +108,15 @@ bool OutputReader::decrypt(Failure& failure)
     environment.provider = std::make_shared<platform::OpenSslCryptoProvider>(options);
     environment.componentLookup = m_components;
     clsCryptFile crypt(std::move(environment));
-    crypt.setInFile(m_file);
+    // The file just checked, whatever its name: clsCryptFile takes no
+    // relative or hidden name.
+    crypt.setInFile(fdPath(m_inputFd));
     crypt.setOutFile(m_temp.filePath(kArchiveName));
     crypt.setPassword(passPhrase());
     if (!crypt.Decrypt(0))
-        return (failure = ioFailure(QStringLiteral("復号できません"),
-                    QStringLiteral("cannot decrypt"), m_file, crypt.GetErrMsg())),
-               false;
+        return fail(failure,
+            ioFailure(QStringLiteral("復号できません"), QStringLiteral("cannot decrypt"), m_file,
+                crypt.GetErrMsg()));
     return true;
 }
 
@@ -117,16 +138,15 @@ bool OutputReader::checkCabinet(Failure& failure)
 {
     QString error;
     if (!archive::loadCab32(m_components, m_cab, error))
-        return (failure = ioFailure(QStringLiteral("CAB32.DLL を使えません"),
-                    QStringLiteral("cannot use the archiver"),
-                    QString::fromLatin1(platform::kCab32.fileName), error)),
-               false;
+        return fail(failure,
+            ioFailure(QStringLiteral("CAB32.DLL を使えません"),
+                QStringLiteral("cannot use the archiver"), error, QString()));
     const QByteArray cabinet
         = platform::toCp932(fdPath(m_tempFd) + QLatin1Char('/') + kArchiveName);
     if (m_cab.checkArchive(cabinet.constData(), 1) == 0)
-        return (failure = noCabinet(m_file)), false;
+        return fail(failure, noCabinet(m_file));
     if (m_cab.checkArchive(cabinet.constData(), 2) == 0)
-        return (failure = damaged(m_file)), false;
+        return fail(failure, damaged(m_file));
     return true;
 }
 
@@ -161,13 +181,12 @@ bool OutputReader::extractTo(const QString& folder, Failure& failure)
 
 bool OutputReader::extractToTemporary(QString& hostPath, Failure& failure)
 {
-    const QString files = QStringLiteral("files");
-    if (!QDir(m_temp.path()).mkdir(files, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
-        return (failure = systemFailure(QStringLiteral("書き込めません"),
-                    QStringLiteral("cannot write"), m_temp.filePath(files), EACCES)),
-               false;
-    hostPath = m_temp.filePath(files);
-    return extractTo(fdPath(m_tempFd) + QLatin1Char('/') + files, failure);
+    hostPath = m_temp.filePath(QStringLiteral("files"));
+    if (::mkdirat(m_tempFd, "files", 0700) != 0)
+        return fail(failure,
+            systemFailure(
+                QStringLiteral("書き込めません"), QStringLiteral("cannot write"), hostPath, errno));
+    return extractTo(fdPath(m_tempFd) + QStringLiteral("/files"), failure);
 }
 
 QList<ArchivedFile> listFiles(const QString& folder)

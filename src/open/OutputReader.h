@@ -59,6 +59,7 @@ private:
     archive::Cab32EntryPoints m_cab;
     QTemporaryDir m_temp;
     int m_tempFd = -1;
+    int m_inputFd = -1;
     QString m_file;
 };
 

@@ -74,11 +74,11 @@ bool Placement::makeTarget(Failure& failure)
         if (::mkdir(bytes(path).constData(), 0777) == 0)
             m_madeTargets << path;
         else if (errno != EEXIST)
-            return (failure = systemFailure(kWriteJa, kWriteEn, m_target, errno)), false;
+            return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, errno));
     }
     m_targetFd = ::open(bytes(m_absolute).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_targetFd < 0)
-        return (failure = systemFailure(kWriteJa, kWriteEn, m_target, errno)), false;
+        return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, errno));
     return true;
 }
 
@@ -95,14 +95,14 @@ bool Placement::prepare(Failure& failure)
             break;
         }
         if (errno != EEXIST)
-            return (failure = systemFailure(kWriteJa, kWriteEn, m_target, errno)), false;
+            return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, errno));
     }
     if (m_hidden.isEmpty())
-        return (failure = systemFailure(kWriteJa, kWriteEn, m_target, EEXIST)), false;
+        return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, EEXIST));
     m_hiddenFd = ::openat(
         m_targetFd, bytes(m_hidden).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (m_hiddenFd < 0)
-        return (failure = systemFailure(kWriteJa, kWriteEn, m_target, errno)), false;
+        return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, errno));
     return true;
 }
 
@@ -146,9 +146,9 @@ bool Placement::makeFolders(const QString& name, Failure& failure)
         if (error != EEXIST
             || ::fstatat(m_targetFd, path.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0
             || !S_ISDIR(info.st_mode))
-            return (failure = systemFailure(
-                        kWriteJa, kWriteEn, finalPath(folder), error == EEXIST ? ENOTDIR : error)),
-                   false;
+            return fail(failure,
+                systemFailure(
+                    kWriteJa, kWriteEn, finalPath(folder), error == EEXIST ? ENOTDIR : error));
     }
     return true;
 }
@@ -159,7 +159,7 @@ bool Placement::checkFinal(const QString& name, bool force, Failure& failure) co
     if (::fstatat(m_targetFd, bytes(name).constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
         return true;
     if (S_ISDIR(info.st_mode))
-        return (failure = systemFailure(kWriteJa, kWriteEn, finalPath(name), EISDIR)), false;
+        return fail(failure, systemFailure(kWriteJa, kWriteEn, finalPath(name), EISDIR));
     if (force)
         return true;
     failure = ioFailure(QStringLiteral("既にあります（置き換えるには --force）"),
