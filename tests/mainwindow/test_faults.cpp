@@ -23,29 +23,27 @@ protected:
 
 } // namespace
 
-TEST_F(RunFaultTest, ListedFileDeletedAfterTheCheck)
+// The listed file is removed, or replaced by a folder, between the check
+// and its copy.
+TEST_F(RunFaultTest, ListedFileGoneOrAFolderAfterTheCheck)
 {
     writeValidSettings();
-    const QString report = addReport(QStringLiteral("report.xls"), "x");
-    m_window.onKeepPainted = [&] { QFile::remove(report); };
-    run().cmdSend_Click();
-    expectOneFailure(QStringLiteral("FncMoveFile"));
-    EXPECT_EQ(m_boxes.boxes[0].text, QStringLiteral("No such file or directory\r\n") + report);
-}
-
-TEST_F(RunFaultTest, ListedFileReplacedByAFolderAfterTheCheck)
-{
-    writeValidSettings();
-    const QString report = addReport(QStringLiteral("report.xls"), "x");
-    m_window.onKeepPainted = [&] {
-        if (QFileInfo(report).isFile()) {
-            QFile::remove(report);
-            QDir().mkdir(report);
-        }
-    };
-    run().cmdSend_Click();
-    expectOneFailure(QStringLiteral("FncMoveFile"));
-    EXPECT_EQ(m_boxes.boxes[0].text, QStringLiteral("Is a directory\r\n") + report);
+    for (const bool folder : {false, true}) {
+        m_boxes.boxes.clear();
+        m_run.reset();
+        QFile::remove(at(QStringLiteral("program/Err_20261206030405.LOG")));
+        const QString report = addReport(QStringLiteral("report.xls"), "x");
+        m_window.entries.erase(m_window.entries.begin(), m_window.entries.end() - 1);
+        m_window.onKeepPainted = [&] {
+            if (QFileInfo(report).isFile() && QFile::remove(report) && folder)
+                QDir().mkdir(report);
+        };
+        run().cmdSend_Click();
+        expectOneFailure(QStringLiteral("FncMoveFile"));
+        EXPECT_EQ(m_boxes.boxes[0].text,
+                  (folder ? QStringLiteral("Is a directory\r\n") : QStringLiteral("No such file or directory\r\n")) + report);
+        QDir().rmdir(report);
+    }
 }
 
 TEST_F(RunFaultTest, ReadOnlyTargetIsNotReplacedEvenOnYes)

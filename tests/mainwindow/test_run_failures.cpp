@@ -3,6 +3,7 @@
 #include "platform/Folders.h"
 
 #include <QDir>
+#include <functional>
 
 namespace {
 
@@ -75,62 +76,61 @@ TEST_F(RunFailureTest, MissingSettingsFileShowsTheBoxBeforeLogging)
                                        + QStringLiteral(",INIファイル存在エラー\r\n")});
 }
 
-// Missing, or hand-edited to a relative path that exists below the current
-// folder: refused before anything is created anywhere.
-TEST_F(RunFailureTest, WorkFolderSettingMissingOrRelative)
+// Each step that fails: its message (or the system's, checked by its end),
+// its error log, no work folder, the list kept. Relative folders, though they
+// exist below the current folder, are refused and nothing is made there.
+TEST_F(RunFailureTest, EachStepFailsWithItsMessageAndLeavesNoWorkFolder)
 {
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(m_root.path()));
-    for (const QString& temp : {at(QStringLiteral("no-such-work")), QStringLiteral("work")}) {
-        writeSetting(settings::kKeyTemp, temp);
-        m_boxes.boxes.clear();
-        QFile::remove(at(QStringLiteral("program/Err_20261206030405.LOG")));
-        failsAt(QStringLiteral("FncCrtWorkSpace"), QStringLiteral("作業ﾌｫﾙﾀﾞの指定に誤りがあります｡\r\n"
-                                                                  "設定ﾌｧｲﾙの作業フォルダを確認してください。"));
-        EXPECT_TRUE(run().strWorkDir().isEmpty());
-        EXPECT_TRUE(testsupport::entriesOf(at(QStringLiteral("work"))).isEmpty());
+    const QString badWork = QStringLiteral("作業ﾌｫﾙﾀﾞの指定に誤りがあります｡\r\n設定ﾌｧｲﾙの作業フォルダを確認してください。");
+    const QString readme = at(QStringLiteral("reports/README"));
+    const QString goneTempLog = at(QStringLiteral("gone/templog"));
+    const auto archiverMissing = [this] {
+        // Only the pass-phrase component: the password is deciphered first.
+        m_context.components.programFolder = at(QStringLiteral("program"));
+        QFile::link(platform::joinPath(platform::programFolder(), QStringLiteral("libcapicom.so")),
+                    at(QStringLiteral("program/libcapicom.so")));
+    };
+    const struct {
+        const char* label;
+        std::function<void()> setup;
+        QString message;  // exact, or the end of the system's text
+        bool exact;
+    } steps[] = {
+        {"FncCrtWorkSpace", [&] { writeSetting(settings::kKeyTemp, at(QStringLiteral("no-such-work"))); }, badWork, true},
+        {"FncCrtWorkSpace", [&] { writeSetting(settings::kKeyTemp, QStringLiteral("work")); }, badWork, true},
+        {"FncMoveFile", [&] { addReport(QStringLiteral("README"), "x"); },
+         QStringLiteral("プロシージャの呼び出し、または引数が不正です。\r\n") + readme, true},
+        {"FncCrtText", [&] { writeSetting(settings::kKeyPassword, QStringLiteral("not a stored password")); }, {}, false},
+        {"FncCompress", archiverMissing, {}, false},
+        {"FncTamberlox", [&] { writeSetting(settings::kKeyOutput, at(QStringLiteral("no-such-output"))); },
+         QStringLiteral("暗号化ﾌｧｲﾙの出力先ﾌｫﾙﾀﾞの指定に誤りがあります｡\r\n設定ﾌｧｲﾙのﾌｧｲﾙ出力先ﾌｫﾙﾀﾞを確認してください。"), true},
+        {"FncMoveLog", [&] { writeSetting(settings::kKeyTempLog, QStringLiteral("templog")); },
+         QStringLiteral("No such file or directory\r\ntemplog"), true},
+        {"FncMoveLog", [&] { writeSetting(settings::kKeyTempLog, goneTempLog); }, goneTempLog, false},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.label + step.message.toStdString());
+        writeValidSettings();
+        for (const QString& log : QDir(at(QStringLiteral("program"))).entryList({QStringLiteral("Err_*")}))
+            QFile::remove(at(QStringLiteral("program/")) + log);
+        QDir(at(QStringLiteral("output"))).removeRecursively();
+        QDir().mkpath(at(QStringLiteral("output")));
+        m_window.entries.resize(1);
         m_window.waitPointer.clear();
+        m_boxes.boxes.clear();
+        m_run.reset();
+        step.setup();
+        const QString text = failsAt(QString::fromLatin1(step.label), step.exact ? step.message : QString());
+        EXPECT_TRUE(text.endsWith(step.message)) << text.toStdString();
+        EXPECT_EQ(testsupport::entriesOf(m_root.path()),
+                  (QStringList{"documents", "log", "output", "program", "reports", "templog", "work"}));
+        m_context.components.programFolder = platform::programFolder();
     }
+    // Delivered before the attachment log failed, and it stays.
+    EXPECT_TRUE(QFileInfo::exists(at(kOutPath)));
     QDir::setCurrent(previous);
-}
-
-TEST_F(RunFailureTest, RelativeAttachmentLogFolderCreatesNothingBelowTheCurrentFolder)
-{
-    const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(at(QStringLiteral("reports"))));
-    writeSetting(settings::kKeyTempLog, QStringLiteral("templog"));
-    EXPECT_EQ(failsAt(QStringLiteral("FncMoveLog")), QStringLiteral("No such file or directory\r\ntemplog"));
-    EXPECT_EQ(testsupport::entriesOf(at(QStringLiteral("reports"))), QStringList{QStringLiteral("report.xls")});
-    QDir::setCurrent(previous);
-}
-
-TEST_F(RunFailureTest, FileNameWithoutDotFailsTheStaging)
-{
-    const QString readme = addReport(QStringLiteral("README"), "x");
-    failsAt(QStringLiteral("FncMoveFile"), QStringLiteral("プロシージャの呼び出し、または引数が不正です。\r\n") + readme);
-}
-
-TEST_F(RunFailureTest, PasswordThatCannotBeDecipheredWritesNoHeader)
-{
-    writeSetting(settings::kKeyPassword, QStringLiteral("not a stored password"));
-    failsAt(QStringLiteral("FncCrtText"));
-}
-
-TEST_F(RunFailureTest, ArchiverFailureIsTheCompressStep)
-{
-    // Only the pass-phrase component where the components are looked for:
-    // the password is deciphered before the archiver is needed.
-    m_context.components.programFolder = at(QStringLiteral("program"));
-    QFile::link(platform::joinPath(platform::programFolder(), QStringLiteral("libcapicom.so")),
-                at(QStringLiteral("program/libcapicom.so")));
-    failsAt(QStringLiteral("FncCompress"));
-}
-
-TEST_F(RunFailureTest, OutputFolderMissing)
-{
-    writeSetting(settings::kKeyOutput, at(QStringLiteral("no-such-output")));
-    failsAt(QStringLiteral("FncTamberlox"), QStringLiteral("暗号化ﾌｧｲﾙの出力先ﾌｫﾙﾀﾞの指定に誤りがあります｡\r\n"
-                                                           "設定ﾌｧｲﾙのﾌｧｲﾙ出力先ﾌｫﾙﾀﾞを確認してください。"));
 }
 
 TEST_F(RunFailureTest, OverwriteRefusedLeavesTheExistingFile)
@@ -141,14 +141,6 @@ TEST_F(RunFailureTest, OverwriteRefusedLeavesTheExistingFile)
     EXPECT_EQ(testsupport::readBytes(at(kOutPath)), "earlier");
     EXPECT_TRUE(testsupport::entriesOf(at(QStringLiteral("templog"))).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(at(QStringLiteral("log/TORMEA_REPORT"))));
-}
-
-TEST_F(RunFailureTest, AttachmentLogParentMissingFailsAfterDelivery)
-{
-    const QString tempLog = at(QStringLiteral("gone/templog"));
-    writeSetting(settings::kKeyTempLog, tempLog);
-    EXPECT_TRUE(failsAt(QStringLiteral("FncMoveLog")).endsWith(tempLog));
-    EXPECT_TRUE(QFileInfo::exists(at(kOutPath))) << "delivered before the failure, and it stays";
 }
 
 TEST_F(RunFailureTest, RunLogThatCannotBeWrittenKeepsTheList)
