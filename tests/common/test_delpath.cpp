@@ -64,11 +64,3 @@ TEST_F(DelPathTest, NothingToDeleteGivesItsMessageAndAnEarlierMessageWins)
     EXPECT_FALSE(basCommon::FncDelPath(at("missing"), message));
     EXPECT_EQ(message, QStringLiteral("earlier"));
 }
-
-TEST(SpecialFolder, OnlyTheDocumentsFolderIsKnown)
-{
-    AppContext context;
-    context.documentsFolder = QStringLiteral("/home/u/Documents");
-    EXPECT_EQ(basCommon::FncGetSpecialFolder(context, 5), context.documentsFolder);
-    EXPECT_TRUE(basCommon::FncGetSpecialFolder(context, 0).isEmpty());
-}
