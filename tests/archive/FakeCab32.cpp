@@ -2,30 +2,17 @@
 
 #include <cstring>
 
-namespace {
+static FakeCab32State g_state{};
 
-FakeCab32State g_state{};
+FakeCab32State* fake_cab32_state() { return &g_state; }
 
-} // namespace
-
-extern "C" {
-
-FakeCab32State* fake_cab32_state()
-{
-    return &g_state;
-}
-
-__attribute__((visibility("default"))) int CabCheckArchive(const char*, int)
-{
-    return g_state.checkResult;
-}
+extern "C" __attribute__((visibility("default"))) int CabCheckArchive(const char*, int) { return g_state.checkResult; }
 
 #ifndef FAKE_CAB32_WITHOUT_CAB
-__attribute__((visibility("default"))) int Cab(void* hwnd, const char* cmdLine, char*, unsigned long)
+extern "C" __attribute__((visibility("default"))) int Cab(void* hwnd, const char* cmdLine, char*, unsigned long)
 {
     g_state.hwnd = hwnd;
     std::strncpy(g_state.command, cmdLine, sizeof g_state.command - 1);
     return g_state.cabResult;
 }
 #endif
-}

@@ -2,8 +2,6 @@
 
 // A stand-in for the CAB archiver component: CabCheckArchive and Cab return
 // scripted results, and Cab keeps the command line and window handle it got.
-extern "C" {
-
 struct FakeCab32State {
     int checkResult;      // returned by CabCheckArchive
     int cabResult;        // returned by Cab
@@ -12,5 +10,4 @@ struct FakeCab32State {
 };
 
 // Defined in the fake component; reset it before each use.
-__attribute__((visibility("default"))) FakeCab32State* fake_cab32_state();
-}
+extern "C" __attribute__((visibility("default"))) FakeCab32State* fake_cab32_state();
