@@ -1,17 +1,11 @@
-// Every failure of the file mode, made to happen by a provider and a file
-// access that fail on request, with the order in which things are released.
+// Every failure step of the file mode, made to happen by a provider that
+// fails on request, with the order in which things are released.
 #include "CryptTestSupport.h"
 #include "crypto/PassPhrase.h"
-#include "platform/SystemError.h"
-#include "platform/crypto/FileAccess.h"
 
 #include <QFileInfo>
 
-#include <algorithm>
-#include <cerrno>
 #include <map>
-#include <ostream>
-#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,10 +58,7 @@ public:
         return m_real->destroyKey(k);
     }
     bool destroyHash(CryptHash h) override { return m_log.push_back("destroy hash"), m_real->destroyHash(h); }
-    bool releaseContext(CryptContext c) override
-    {
-        return m_log.push_back("release context"), m_real->releaseContext(c);
-    }
+    bool releaseContext(CryptContext c) override { return m_log.push_back("release context"), m_real->releaseContext(c); }
     ProductVersion productVersion() const override { return m_real->productVersion(); }
     QString lastError() const override { return m_real->lastError(); }
 
@@ -80,106 +71,26 @@ private:
     CryptKey m_exchange = CryptKey::None;
 };
 
-// The real file system where one operation ("open", "create", "read",
-// "write", "close" of the output) fails with error: a read after `after`
-// reads, a write once `after` bytes went through. Logs each close.
-class FailingFileAccess final : public FileAccess {
-public:
-    FailingFileAccess(Log& log, std::string op = {}, int error = 0, std::int64_t after = 0)
-        : m_log(log), m_op(std::move(op)), m_error(error), m_after(after)
-    {
-    }
-    std::unique_ptr<FileStream> openExisting(const QString& path, int& error) override
-    {
-        return open(path, error, false);
-    }
-    std::unique_ptr<FileStream> createAlways(const QString& path, int& error) override
-    {
-        return open(path, error, true);
-    }
-    int removeFile(const QString& path) override { return m_real->removeFile(path); }
-
-private:
-    std::unique_ptr<FileStream> open(const QString& path, int& error, bool output)
-    {
-        if (m_op == (output ? "create" : "open"))
-            return error = m_error, nullptr;
-        auto real = output ? m_real->createAlways(path, error) : m_real->openExisting(path, error);
-        return real ? std::make_unique<Stream>(std::move(real), *this, output) : nullptr;
-    }
-
-    class Stream final : public FileStream {
-    public:
-        Stream(std::unique_ptr<FileStream> real, FailingFileAccess& owner, bool output)
-            : m_real(std::move(real)), m_owner(owner), m_output(output)
-        {
-        }
-        std::int64_t read(std::span<std::uint8_t> buffer) override
-        {
-            return failing("read", m_count++ == m_owner.m_after) ? -1 : m_real->read(buffer);
-        }
-        bool write(std::span<const std::uint8_t> data) override
-        {
-            m_count += static_cast<std::int64_t>(data.size());
-            return !failing("write", m_count > m_owner.m_after) && m_real->write(data);
-        }
-        std::int64_t size() override { return m_real->size(); }
-        bool close() override
-        {
-            m_owner.m_log.push_back(m_output ? "close output" : "close input");
-            return m_real->close(), !failing("close", m_output);
-        }
-        int error() const override { return m_error; }
-
-    private:
-        bool failing(const char* op, bool now)
-        {
-            const bool fails = m_owner.m_op == op && now;
-            m_error = fails ? m_owner.m_error : m_error;
-            return fails;
-        }
-        std::unique_ptr<FileStream> m_real;
-        FailingFileAccess& m_owner;
-        bool m_output;
-        std::int64_t m_count = 0;
-        int m_error = 0;
-    };
-
-    std::shared_ptr<FileAccess> m_real = systemFileAccess();
-    Log& m_log;
-    std::string m_op;
-    int m_error;
-    std::int64_t m_after;
-};
-
 class FileFailureTest : public CryptFileTest {
 protected:
-    void SetUp() override { writeFile(path("in"), QByteArray(2500, 'p')); }
+    void SetUp() override { m_env.provider = m_provider; }
 
-    clsCryptFile makeFaulty(const QString& password)
+    // One call that must fail with message, Crypted raised once.
+    void failsWith(bool encrypting, const QString& password, const QString& message,
+                   const QByteArray& input = QByteArray(2500, 'p'))
     {
-        clsCryptFile::Environment env = environment();
-        env.provider = m_provider;
-        env.files = m_files;
-        return make(password, env);
-    }
-
-    // Runs one call that must fail with message; Crypted raised once.
-    void failsWith(bool encrypting, const QString& password, const QString& message)
-    {
-        clsCryptFile cryptFile = makeFaulty(password);
-        EXPECT_FALSE(encrypting ? cryptFile.Encrypt() : cryptFile.Decrypt());
-        EXPECT_EQ(cryptFile.GetErrMsg(), message);
+        EXPECT_FALSE(crypt(encrypting, password, input));
+        EXPECT_EQ(m_message, message);
         EXPECT_EQ(m_crypted, 1);
     }
     Log tail(size_t n) const { return Log(m_log.end() - static_cast<std::ptrdiff_t>(n), m_log.end()); }
 
     Log m_log;
     std::shared_ptr<FaultyProvider> m_provider = std::make_shared<FaultyProvider>(sharedTestProvider(), m_log);
-    std::shared_ptr<FailingFileAccess> m_files = std::make_shared<FailingFileAccess>(m_log);
 };
 
 struct ProviderFault {
+    const char* name;
     const char* op;
     int onCall;
     bool encrypting;
@@ -189,7 +100,7 @@ struct ProviderFault {
 
 void PrintTo(const ProviderFault& fault, std::ostream* out)
 {
-    *out << fault.op << " call " << fault.onCall;
+    *out << fault.name;
 }
 
 class ProviderFaultTest : public FileFailureTest, public ::testing::WithParamInterface<ProviderFault> {};
@@ -197,57 +108,46 @@ class ProviderFaultTest : public FileFailureTest, public ::testing::WithParamInt
 TEST_P(ProviderFaultTest, GivesTheStepsMessageAndReleasesTheContextLast)
 {
     const ProviderFault fault = GetParam();
+    const QString password = fault.formB ? QString() : passPhrase();
+    QByteArray input(2500, 'p');
     if (!fault.encrypting) {
-        // Something to decrypt, made without faults.
-        ASSERT_TRUE(makeFaulty(fault.formB ? QString() : passPhrase()).Encrypt());
-        QFile::remove(path("in"));
-        ASSERT_TRUE(QFile::rename(path("out"), path("in")));
-        m_log.clear();
+        ASSERT_TRUE(crypt(true, password, input)); // something to decrypt, made without faults
+        input = out();
     }
     m_provider->failOp = fault.op;
     m_provider->failOnCall = fault.onCall;
-    failsWith(fault.encrypting, fault.formB ? QString() : passPhrase(), QString::fromUtf8(fault.message));
-    ASSERT_GE(m_log.size(), 2u);
+    failsWith(fault.encrypting, password, QString::fromUtf8(fault.message), input);
     EXPECT_EQ(m_log.back(), "release context");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Messages, ProviderFaultTest,
-    ::testing::Values(ProviderFault{"createHash", 1, true, false, "CryptCreateHash Error!"},
-                      ProviderFault{"hashData", 1, true, false, "CryptHashData Error!"},
-                      ProviderFault{"deriveKey", 1, true, false, "CryptDeriveKey Error!"},
-                      ProviderFault{"generateKey", 1, true, true, "CryptGenKey Error!"},
-                      ProviderFault{"getUserExchangeKey", 1, true, true, "CryptGetUserKey Error!"},
-                      ProviderFault{"exportSimpleBlob", 1, true, true, "CryptExportKey Error!"},
-                      ProviderFault{"exportSimpleBlob", 2, true, true, "CryptExportKey Error!"},
-                      ProviderFault{"encrypt", 2, true, false, "CryptEncrypt Error!"},
-                      ProviderFault{"importSimpleBlob", 1, false, true, "CryptImportKey Error!"},
-                      ProviderFault{"decrypt", 1, false, false, "CryptDecrypt Error!"},
-                      ProviderFault{"hashData", 1, false, false, "CryptHashData Error!"}),
-    [](const auto& info) {
-        const ProviderFault& f = info.param;
-        return std::string(f.encrypting ? "Encrypt" : "Decrypt") + (f.formB ? "FormB_" : "FormA_") + f.op
-               + std::to_string(f.onCall);
-    });
+    ::testing::Values(ProviderFault{"EncryptFormA_createHash", "createHash", 1, true, false, "CryptCreateHash Error!"},
+                      ProviderFault{"EncryptFormA_hashData", "hashData", 1, true, false, "CryptHashData Error!"},
+                      ProviderFault{"EncryptFormA_deriveKey", "deriveKey", 1, true, false, "CryptDeriveKey Error!"},
+                      ProviderFault{"EncryptFormB_generateKey", "generateKey", 1, true, true, "CryptGenKey Error!"},
+                      ProviderFault{"EncryptFormB_getUserExchangeKey", "getUserExchangeKey", 1, true, true,
+                                    "CryptGetUserKey Error!"},
+                      ProviderFault{"EncryptFormB_exportLength", "exportSimpleBlob", 1, true, true, "CryptExportKey Error!"},
+                      ProviderFault{"EncryptFormB_exportBlob", "exportSimpleBlob", 2, true, true, "CryptExportKey Error!"},
+                      ProviderFault{"EncryptFormA_encryptSecondChunk", "encrypt", 2, true, false, "CryptEncrypt Error!"},
+                      ProviderFault{"DecryptFormB_importSimpleBlob", "importSimpleBlob", 1, false, true,
+                                    "CryptImportKey Error!"},
+                      ProviderFault{"DecryptFormA_decrypt", "decrypt", 1, false, false, "CryptDecrypt Error!"},
+                      ProviderFault{"DecryptFormA_hashData", "hashData", 1, false, false, "CryptHashData Error!"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FileFailureTest, ContextIsTriedAgainWithANewKeySetAndFailingTwiceIsTheAcquireMessage)
+// A missing container is made with a new key set; when that fails too, the
+// output is already created and is left empty.
+TEST_F(FileFailureTest, ContextFailingTwiceIsTheAcquireMessage)
 {
     QTemporaryDir fresh;
-    m_provider = std::make_shared<FaultyProvider>(
-        std::make_shared<OpenSslCryptoProvider>(OpenSslCryptoProvider::Options{fresh.path()}), m_log);
-    EXPECT_TRUE(makeFaulty(passPhrase()).Encrypt()) << "no container yet: the retry makes it";
-    EXPECT_EQ(Log(m_log.begin(), m_log.begin() + 2), (Log{"acquire", "acquire new keyset"}));
-    m_log.clear();
-    EXPECT_TRUE(makeFaulty(passPhrase()).Encrypt());
-    EXPECT_NE(m_log.at(1), "acquire new keyset");
-
-    m_log.clear();
-    m_provider = std::make_shared<FaultyProvider>(
+    m_env.provider = std::make_shared<FaultyProvider>(
         std::make_shared<OpenSslCryptoProvider>(OpenSslCryptoProvider::Options{fresh.path(), QStringLiteral("none")}),
         m_log);
     failsWith(true, passPhrase(), QStringLiteral("CryptAcquireContext Error!"));
-    EXPECT_EQ(m_log, (Log{"acquire", "acquire new keyset", "close input", "close output"}));
-    EXPECT_EQ(readFile(path("out")), QByteArray()) << "the output was created, then left";
+    EXPECT_EQ(m_log, (Log{"acquire", "acquire new keyset"}));
+    EXPECT_TRUE(QFileInfo(path("out")).isFile() && out().isEmpty());
 }
 
 // Two programs making their first use of one key folder at once: the one
@@ -255,7 +155,7 @@ TEST_F(FileFailureTest, ContextIsTriedAgainWithANewKeySetAndFailingTwiceIsTheAcq
 // form A leaves the container empty (no key pair it would never use).
 TEST_F(CryptFileTest, TwoFirstUsesAtOnceBothSucceedAndMakeNoKeyPair)
 {
-    writeFile(path("in"), QByteArray(3000, 'r'));
+    ASSERT_TRUE(writeBytes(path("in"), QByteArray(3000, 'r')));
     for (int round = 0; round < 20; ++round) {
         SCOPED_TRACE(round);
         const QString keys = m_folder.filePath(QStringLiteral("keys%1").arg(round));
@@ -285,7 +185,7 @@ TEST_F(CryptFileTest, TwoFirstUsesAtOnceBothSucceedAndMakeNoKeyPair)
             ASSERT_EQ(::waitpid(child, &status, 0), child);
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
         }
-        EXPECT_EQ(readFile(path("out0")), readFile(path("out1")));
+        EXPECT_EQ(readBytes(path("out0")), readBytes(path("out1")));
         EXPECT_EQ(QDir(keys).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("default-container.pem")});
         EXPECT_EQ(QFileInfo(keys + QStringLiteral("/default-container.pem")).size(), 0);
     }
@@ -297,40 +197,31 @@ TEST_F(FileFailureTest, BlobLengthZeroIsAMemoryError)
     failsWith(true, QString(), QStringLiteral("メモリー割り当て Error!"));
 }
 
+// Keys, then hash, then context; form B's exchange key goes right after the
+// export, before the data.
 TEST_F(FileFailureTest, ReleaseOrderFollowsWhatIsHeld)
 {
     m_provider->failOp = "exportSimpleBlob";
     failsWith(true, QString(), QStringLiteral("CryptExportKey Error!"));
-    EXPECT_EQ(tail(5), (Log{"close input", "close output", "destroy key", "destroy exchange key", "release context"}));
-    // Form B: the exchange key went right after the export, before the data.
+    EXPECT_EQ(tail(3), (Log{"destroy key", "destroy exchange key", "release context"}));
     m_log.clear();
     m_provider->failOp = "encrypt";
     failsWith(true, QString(), QStringLiteral("CryptEncrypt Error!"));
-    EXPECT_EQ(tail(4), (Log{"close input", "close output", "destroy key", "release context"}));
+    EXPECT_EQ(tail(2), (Log{"destroy key", "release context"}));
     EXPECT_NE(std::find(m_log.begin(), m_log.end(), "destroy exchange key"), m_log.end());
     m_log.clear();
     m_provider->failOp = "deriveKey";
     failsWith(true, passPhrase(), QStringLiteral("CryptDeriveKey Error!"));
-    EXPECT_EQ(tail(4), (Log{"close input", "close output", "destroy hash", "release context"}));
+    EXPECT_EQ(tail(2), (Log{"destroy hash", "release context"}));
 }
 
-TEST_F(FileFailureTest, FileErrorsGoThroughTheFailurePathWithTheSystemsText)
+// /dev/full refuses the buffered first chunk only at the close, after the
+// second chunk's step failed: the step's message stays.
+TEST_F(FileFailureTest, AFailedCloseAfterAFailedStepKeepsTheStepsMessage)
 {
-    for (const char* op : {"open", "create", "read", "write", "close"}) {
-        m_files = std::make_shared<FailingFileAccess>(m_log, op, EROFS);
-        failsWith(true, passPhrase(), systemErrorText(EROFS));
-    }
-    // Midway: what was written stays; the form B header alone.
-    m_files = std::make_shared<FailingFileAccess>(m_log, "read", EIO, 2);
-    failsWith(false, passPhrase(), systemErrorText(EIO));
-    EXPECT_EQ(m_crypting.size(), 2u);
-    EXPECT_EQ(readFile(path("out")).size(), 2004);
-    m_files = std::make_shared<FailingFileAccess>(m_log, "write", ENOSPC, 4);
-    failsWith(true, QString(), systemErrorText(ENOSPC));
-    EXPECT_EQ(readFile(path("out")).size(), 4);
-    // The first failure keeps its message when closing fails too.
-    m_files = std::make_shared<FailingFileAccess>(m_log, "close", EIO);
     m_provider->failOp = "encrypt";
+    m_provider->failOnCall = 2;
+    m_outFile = QStringLiteral("/dev/full");
     failsWith(true, passPhrase(), QStringLiteral("CryptEncrypt Error!"));
 }
 

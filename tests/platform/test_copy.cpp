@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -21,41 +20,21 @@ using testsupport::writeBytes;
 
 namespace {
 
-using CopyFunction = int (*)(const QString&, const QString&, mode_t, const CopyProgress&);
-
 struct CopyCase {
     const char* name;
-    CopyFunction copy;
+    int (*copy)(const QString&, const QString&, mode_t, const CopyProgress&);
     bool keepsOldTarget; // a failed copy leaves an existing target as it was
 };
 
-const CopyCase kCopies[] = {{"Synced", &copyFile, true}, {"Unsynced", &copyFileUnsynced, false}};
-
-QByteArray patterned(qsizetype size)
+void PrintTo(const CopyCase& copyCase, std::ostream* out)
 {
-    QByteArray bytes(size, '\0');
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 7919) >> 3);
-    return bytes;
+    *out << copyCase.name;
 }
 
 class CopyTest : public ::testing::TestWithParam<CopyCase> {
 protected:
     QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-    int copy(const CopyProgress& progress = {})
-    {
-        return GetParam().copy(path("source"), path("target"), 0600, progress);
-    }
-    // After a failure: the old target or none, and never a temporary file.
-    void expectTargetAsBefore(const QByteArray& old)
-    {
-        if (GetParam().keepsOldTarget) {
-            EXPECT_EQ(readBytes(path("target")), old);
-            EXPECT_EQ(entriesOf(m_dir.path()), (QStringList{"source", "target"}));
-        } else {
-            EXPECT_EQ(entriesOf(m_dir.path()), QStringList{"source"});
-        }
-    }
+    int copy(const CopyProgress& progress = {}) { return GetParam().copy(path("source"), path("target"), 0600, progress); }
 
     QTemporaryDir m_dir;
 };
@@ -63,51 +42,47 @@ protected:
 TEST_P(CopyTest, ProgressReportsEachPieceUpToTheWholeSize)
 {
     for (const qsizetype size : {qsizetype{0}, qsizetype{(5 << 19) + 3}}) {
-        const QByteArray content = patterned(size);
+        SCOPED_TRACE(size);
+        QByteArray content(size, '\0');
+        for (qsizetype i = 0; i < size; ++i)
+            content[i] = static_cast<char>((i * 7919) >> 3);
         ASSERT_TRUE(writeBytes(path("source"), content));
-        std::vector<qint64> reported;
+        std::vector<qint64> reported{0};
         ASSERT_EQ(copy([&](qint64 copied) { return reported.push_back(copied), true; }), 0);
         EXPECT_EQ(readBytes(path("target")), content);
         EXPECT_EQ(fileMode(path("target")), 0600u);
         EXPECT_EQ(entriesOf(m_dir.path()), (QStringList{"source", "target"}));
-        EXPECT_EQ(reported.empty() ? 0 : reported.back(), size);
-        for (size_t i = 0; i < reported.size(); ++i) {
-            const qint64 before = i == 0 ? 0 : reported[i - 1];
-            EXPECT_GT(reported[i], before);
-            EXPECT_LE(reported[i] - before, qint64{1} << 20) << "pieces of at most 1 MiB";
+        EXPECT_EQ(reported.back(), size);
+        for (size_t i = 1; i < reported.size(); ++i) {
+            EXPECT_GT(reported[i], reported[i - 1]);
+            EXPECT_LE(reported[i] - reported[i - 1], qint64{1} << 20) << "pieces of at most 1 MiB";
         }
-        ASSERT_TRUE(QFile::remove(path("source")) && QFile::remove(path("target")));
     }
 }
 
-TEST_P(CopyTest, ProgressAnsweringFalseCancels)
+// A progress call answering false cancels; a source that grows from the
+// last progress call is busy (checked after the last piece). Either way the
+// synced copy keeps the old target, the unsynced one removes its own.
+TEST_P(CopyTest, CancelledOrBusyCopyLeavesNoPartialTarget)
 {
-    ASSERT_TRUE(writeBytes(path("source"), patterned(3 << 20)));
-    ASSERT_TRUE(writeBytes(path("target"), "old"));
-    int calls = 0;
-    EXPECT_EQ(copy([&](qint64) { return ++calls < 2; }), ECANCELED);
-    EXPECT_EQ(calls, 2);
-    expectTargetAsBefore("old");
+    const qint64 size = 3 << 20;
+    const std::pair<CopyProgress, int> cases[] = {
+        {[](qint64 copied) { return copied < (1 << 20); }, ECANCELED},
+        {[&](qint64 copied) {
+             QFile source(path("source"));
+             return copied < size || (source.open(QIODevice::Append) && source.write("!") == 1);
+         }, EBUSY}};
+    for (const auto& [progress, error] : cases) {
+        SCOPED_TRACE(error);
+        ASSERT_TRUE(writeBytes(path("source"), QByteArray(size, 's')) && writeBytes(path("target"), "old"));
+        EXPECT_EQ(copy(progress), error);
+        const bool kept = GetParam().keepsOldTarget;
+        EXPECT_EQ(readBytes(path("target")), kept ? "old" : "");
+        EXPECT_EQ(entriesOf(m_dir.path()), kept ? QStringList({"source", "target"}) : QStringList({"source"}));
+    }
 }
 
-// Checked after the last piece: a change made from its progress call counts.
-TEST_P(CopyTest, SourceGrownAfterTheLastPieceIsBusy)
-{
-    const QByteArray content = patterned(100000);
-    ASSERT_TRUE(writeBytes(path("source"), content));
-    ASSERT_TRUE(writeBytes(path("target"), "old"));
-    const auto grow = [&](qint64 copied) {
-        if (copied == content.size()) {
-            QFile source(path("source"));
-            EXPECT_TRUE(source.open(QIODevice::Append) && source.write("!") == 1);
-        }
-        return true;
-    };
-    EXPECT_EQ(copy(grow), EBUSY);
-    expectTargetAsBefore("old");
-}
-
-TEST_P(CopyTest, RefusesReadOnlyTargetsFoldersAndMissingSources)
+TEST_P(CopyTest, RefusesReadOnlyTargetsFoldersMissingSourcesAndItsOwnSource)
 {
     EXPECT_EQ(copy(), ENOENT);
     ASSERT_TRUE(writeBytes(path("source"), "new"));
@@ -117,45 +92,33 @@ TEST_P(CopyTest, RefusesReadOnlyTargetsFoldersAndMissingSources)
     ASSERT_TRUE(QFile::remove(path("target")) && QDir().mkdir(path("target")));
     EXPECT_EQ(copy(), EISDIR);
     EXPECT_EQ(GetParam().copy(path("target"), path("other"), 0600, {}), EISDIR);
+    // Emptying the target first would empty the source: the unsynced copy
+    // refuses another name of its source.
+    ASSERT_EQ(::link(QFile::encodeName(path("source")).constData(), QFile::encodeName(path("alias")).constData()), 0);
+    EXPECT_EQ(GetParam().copy(path("source"), path("alias"), 0600, {}), GetParam().keepsOldTarget ? 0 : EINVAL);
+    EXPECT_EQ(readBytes(path("source")), "new");
 }
 
-INSTANTIATE_TEST_SUITE_P(Copies, CopyTest, ::testing::ValuesIn(kCopies),
+INSTANTIATE_TEST_SUITE_P(Copies, CopyTest,
+                         ::testing::Values(CopyCase{"Synced", &copyFile, true},
+                                           CopyCase{"Unsynced", &copyFileUnsynced, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Emptying the target first would empty the source: another name of the
-// same file is refused.
-TEST(UnsyncedCopy, OntoAnotherNameOfItsSourceIsRefusedAndTheSourceKept)
-{
-    QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("source"));
-    const QString alias = dir.filePath(QStringLiteral("alias"));
-    ASSERT_TRUE(writeBytes(source, "report"));
-    ASSERT_EQ(::link(QFile::encodeName(source).constData(), QFile::encodeName(alias).constData()), 0);
-    EXPECT_EQ(copyFileUnsynced(source, alias), EINVAL);
-    EXPECT_EQ(readBytes(source), "report");
-}
-
-TEST(MoveFile, RenamesWithTheModeAndRefusesAReadOnlyTarget)
+TEST(MoveAndSync, MoveRenamesWithTheModeRefusesAReadOnlyTargetAndSyncNamesAMissingFolder)
 {
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("source"));
     const QString target = dir.filePath(QStringLiteral("target"));
-    ASSERT_TRUE(writeBytes(source, "report") && QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
-    ASSERT_TRUE(writeBytes(target, "old") && QFile::setPermissions(target, QFile::ReadOwner));
+    ASSERT_TRUE(writeBytes(source, "report") && writeBytes(target, "old"));
+    ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner));
     EXPECT_EQ(moveFile(source, target), EACCES);
-    EXPECT_EQ(readBytes(source), "report");
-    EXPECT_EQ(readBytes(target), "old");
-    ASSERT_TRUE(QFile::remove(target));
+    EXPECT_TRUE(readBytes(target) == "old" && readBytes(source) == "report");
+    ASSERT_TRUE(QFile::remove(target) && QFile::setPermissions(source, QFile::ReadOwner | QFile::ReadOther));
     EXPECT_EQ(moveFile(source, target), 0);
     EXPECT_EQ(entriesOf(dir.path()), QStringList{"target"});
     EXPECT_EQ(readBytes(target), "report");
     EXPECT_EQ(fileMode(target), 0600u);
     EXPECT_EQ(moveFile(source, target), ENOENT);
-}
-
-TEST(SyncFileSystem, SyncsAFolderAndNamesAMissingOne)
-{
-    QTemporaryDir dir;
     EXPECT_EQ(syncFileSystem(dir.path()), 0);
     EXPECT_EQ(syncFileSystem(dir.filePath(QStringLiteral("missing"))), ENOENT);
 }

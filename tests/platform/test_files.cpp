@@ -11,7 +11,9 @@
 using namespace platform;
 using testsupport::writeBytes;
 
-TEST(FileTests, HiddenEntriesAreNotSeenAndFoldersAreNoFiles)
+// Hidden entries are never seen, folders are no files, names compare by
+// the host's rule, and a relative path names nothing.
+TEST(FileTests, HiddenEntriesAndRelativePathsAreNotSeenAndFoldersAreNoFiles)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("report.txt"));
@@ -22,26 +24,27 @@ TEST(FileTests, HiddenEntriesAreNotSeenAndFoldersAreNoFiles)
     EXPECT_FALSE(fileExists(hidden) || entryExists(hidden) || folderExists(hidden));
     EXPECT_TRUE(!fileExists(folder) && entryExists(folder + QLatin1Char('/')) && folderExists(folder));
     EXPECT_FALSE(entryExists(dir.filePath(QStringLiteral("missing"))) || entryExists(QString()));
-    EXPECT_FALSE(fileExists(dir.filePath(QStringLiteral("REPORT.TXT")))) << "the host's rule for names";
+    EXPECT_FALSE(fileExists(dir.filePath(QStringLiteral("REPORT.TXT"))));
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    EXPECT_FALSE(fileExists(QStringLiteral("report.txt")) || entryExists(QStringLiteral("folder"))
+                 || folderExists(QStringLiteral("folder")));
+    ASSERT_TRUE(QDir::setCurrent(before));
 }
 
 TEST(Folders, ProgramAndDocumentsFoldersExistWithoutTrailingSlash)
 {
-    for (const QString& folder : {programFolder(), documentsFolder()}) {
-        EXPECT_TRUE(QFileInfo(folder).isDir()) << folder.toStdString();
-        EXPECT_FALSE(folder.endsWith(QLatin1Char('/')));
-    }
+    for (const QString& folder : {programFolder(), documentsFolder()})
+        EXPECT_TRUE(QFileInfo(folder).isDir() && !folder.endsWith(QLatin1Char('/'))) << folder.toStdString();
     EXPECT_TRUE(QFileInfo::exists(programFolder() + QStringLiteral("/test_platform")));
 }
 
 TEST(ComponentLookup, ProgramFolderFirstThenTheSystemsSearch)
 {
     QTemporaryDir dir;
-    ComponentLookup lookup{dir.path(), false};
-    EXPECT_TRUE(lookup.find(kCab32).isEmpty());
+    EXPECT_TRUE(ComponentLookup({dir.path(), false}).find(kCab32).isEmpty());
     ASSERT_TRUE(writeBytes(dir.filePath(QStringLiteral("libcab32.so")), "x"));
-    EXPECT_EQ(lookup.find(kCab32), dir.filePath(QStringLiteral("libcab32.so")));
-    ComponentLookup system{QString(), true};
-    EXPECT_TRUE(system.find({"NOPE.DLL", "libtamberlox-none.so"}).isEmpty());
-    EXPECT_EQ(system.find({"C.DLL", "libc.so.6"}), QStringLiteral("libc.so.6"));
+    EXPECT_EQ(ComponentLookup({dir.path(), false}).find(kCab32), dir.filePath(QStringLiteral("libcab32.so")));
+    EXPECT_TRUE(ComponentLookup({QString(), true}).find({"NOPE.DLL", "libtamberlox-none.so"}).isEmpty());
+    EXPECT_EQ(ComponentLookup({QString(), true}).find({"C.DLL", "libc.so.6"}), QStringLiteral("libc.so.6"));
 }
