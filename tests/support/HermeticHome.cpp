@@ -5,16 +5,21 @@
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace testsupport {
 namespace {
 
 std::string g_home;
+pid_t g_owner = 0;
 
+// Only the process that made it: a forked child that exits must not take
+// the home from under its parent.
 void removeHome()
 {
     std::error_code ignored;
-    std::filesystem::remove_all(g_home, ignored);
+    if (::getpid() == g_owner)
+        std::filesystem::remove_all(g_home, ignored);
 }
 
 void makeFolder(const std::string& path)
@@ -39,6 +44,7 @@ void enterHermeticHome()
         std::exit(2);
     }
     g_home = pattern;
+    g_owner = ::getpid();
     std::atexit(removeHome);
     const struct {
         const char* variable;
