@@ -1,79 +1,50 @@
-// The cabinet writer's folder limit and failures (a folder of 65535 blocks
-// is out of reach of a test through Cab()), and the encoder's deflate choices.
+// The cabinet writer below Cab(): the folder limit (a folder of 65535 blocks
+// is out of reach through Cab()), its failures, the encoder's deflate
+// choices, and blocks encoded on several threads against the one-thread
+// path: the same cabinet byte for byte, also when later blocks finish first.
 #include "BlockEncoder.h"
-#include "ByteSink.h"
+#include "BlockPipeline.h"
 #include "CabTestKit.h"
 #include "CabWriter.h"
 #include "Cp932Codec.h"
 #include "DeflateAudit.h"
-#include "TestSupport.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <libdeflate.h>
+
+#include <condition_variable>
+#include <mutex>
 
 using namespace cab32;
-using cabtest::readLayout;
+using cabtest::sourceFile;
 
 namespace {
 
-class MemorySink : public ByteSink {
-public:
-    Status append(const void* data, size_t size) override
-    {
-        if (bytes.size() + static_cast<qsizetype>(size) > failAfter)
-            return Status::Write;
-        bytes.append(static_cast<const char*>(data), static_cast<qsizetype>(size));
-        return Status::Ok;
-    }
-    Status overwrite(uint64_t offset, const void* data, size_t size) override
-    {
-        bytes.replace(static_cast<qsizetype>(offset), static_cast<qsizetype>(size),
-                      static_cast<const char*>(data), static_cast<qsizetype>(size));
-        return Status::Ok;
-    }
-    uint64_t size() const override { return static_cast<uint64_t>(bytes.size()); }
-
-    QByteArray bytes;
-    qsizetype failAfter = std::numeric_limits<qsizetype>::max();
-};
-
-class Cab32Writer : public ::testing::Test {
-protected:
-    SourceFile add(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = m_dir.filePath(name);
-        cabtest::putFile(path, bytes);
-        SourceFile file;
-        file.path = path.toStdString();
-        file.parts = {name.toStdString()};
-        file.size = static_cast<uint64_t>(bytes.size());
-        file.mtime = QDateTime(QDate(2021, 3, 4), QTime(5, 6, 8)).toSecsSinceEpoch();
-        return file;
-    }
-
-    Result write(const std::vector<SourceFile>& files, uint32_t blocksPerFolder = 65535)
-    {
-        BlockEncoder encoder(6);
-        Cp932Codec codec;
-        return CabWriter(m_sink, encoder, codec, blocksPerFolder).write(files);
-    }
-
-    QTemporaryDir m_dir;
-    MemorySink m_sink;
-};
+Status write(cabtest::MemorySink& sink, const std::vector<SourceFile>& files, uint32_t blocksPerFolder = 65535,
+             unsigned threads = 1, BlockPipeline::Options options = {})
+{
+    options.threads = threads;
+    BlockPipeline pipeline(6, std::move(options));
+    Cp932Codec codec;
+    return CabWriter(sink, pipeline, codec, blocksPerFolder).write(files).status;
+}
 
 } // namespace
 
-TEST_F(Cab32Writer, StartsANewFolderBeforeTheBlockLimit)
+TEST(Cab32Writer, StartsANewFolderBeforeTheBlockLimit)
 {
     // Two blocks (65536 bytes) per folder: 50000 + 20000 would need three,
     // so the second file opens folder 1; the third still fits beside it.
-    ASSERT_TRUE(write({add("a", cabtest::textBytes(50000)), add("b", cabtest::textBytes(20000)),
-                       add("c", cabtest::textBytes(5000))},
-                      2)
-                    .ok());
-    const auto layout = readLayout(m_sink.bytes);
+    QTemporaryDir dir;
+    cabtest::MemorySink sink, tooBig;
+    ASSERT_EQ(write(sink,
+                    {sourceFile(dir.path(), "a", cabtest::textBytes(50000)),
+                     sourceFile(dir.path(), "b", cabtest::textBytes(20000)),
+                     sourceFile(dir.path(), "c", cabtest::textBytes(5000))},
+                    2),
+              Status::Ok);
+    const auto layout = cabtest::readLayout(sink.bytes);
     ASSERT_TRUE(layout.valid);
     ASSERT_EQ(layout.folders.size(), 2u);
     EXPECT_EQ(layout.folders[0].blocks, 2);
@@ -81,42 +52,26 @@ TEST_F(Cab32Writer, StartsANewFolderBeforeTheBlockLimit)
     EXPECT_EQ(layout.files[1].folder, 1);
     EXPECT_EQ(layout.files[1].offset, 0u);
     EXPECT_EQ(layout.files[2].offset, 20000u);
-    // And the real reader agrees.
-    const QString path = m_dir.filePath("split.cab");
-    ASSERT_TRUE(testsupport::writeBytes(path, m_sink.bytes));
-    QByteArray output;
-    EXPECT_EQ(testsupport::runProgram("cabextract", {"-t", path}, &output), 0) << output.constData();
-    m_sink.bytes.clear();
-    EXPECT_EQ(write({add("big", cabtest::textBytes(70000))}, 2).status, Status::Limit);
+    EXPECT_EQ(write(tooBig, {sourceFile(dir.path(), "big", cabtest::textBytes(70000))}, 2), Status::Limit);
 }
 
-TEST_F(Cab32Writer, ReportsAFileThatShrankAndASinkThatFails)
+TEST(Cab32Writer, ReportsAFileThatShrankAndASinkThatFails)
 {
-    SourceFile file = add("short.txt", "12345");
+    QTemporaryDir dir;
+    cabtest::MemorySink sink, failing;
+    SourceFile file = sourceFile(dir.path(), "short.txt", "12345");
     file.size = 10;
-    EXPECT_EQ(write({file}).status, Status::Read);
-    MemorySink failing;
+    EXPECT_EQ(write(sink, {file}), Status::Read);
     failing.failAfter = 5000;
-    BlockEncoder encoder(6);
-    Cp932Codec codec;
-    EXPECT_EQ(CabWriter(failing, encoder, codec).write({add("r", cabtest::randomBytes(20000, 3))}).status,
-              Status::Write);
+    EXPECT_EQ(write(failing, {sourceFile(dir.path(), "r", cabtest::randomBytes(20000, 3))}), Status::Write);
 }
 
 // A literal-only libdeflate block with an empty distance code is refused
 // (some readers reject it) and the encoder takes zlib's stream instead.
 TEST(Cab32DeflateAudit, RefusesEmptyDistanceCodesAndBrokenStreams)
 {
-    QByteArray digits;
-    for (int i = 9000; digits.size() < 7000; ++i)
-        digits += QByteArray::number(i) + '\n';
-    libdeflate_compressor* c = libdeflate_alloc_compressor(6);
-    std::vector<uint8_t> packed(digits.size());
-    const size_t size = libdeflate_deflate_compress(c, digits.constData(), digits.size(), packed.data(), packed.size());
-    libdeflate_free_compressor(c);
-    ASSERT_GT(size, 0u);
+    const QByteArray digits = cabtest::digitBytes(7000);
     DeflateAudit audit;
-    EXPECT_FALSE(audit.acceptable(packed.data(), size));
     BlockEncoder encoder(6);
     auto block = encoder.encode(reinterpret_cast<const uint8_t*>(digits.constData()), digits.size());
     EXPECT_EQ(encoder.zlibBlocks(), 1u);
@@ -129,4 +84,81 @@ TEST(Cab32DeflateAudit, RefusesEmptyDistanceCodesAndBrokenStreams)
     EXPECT_FALSE(audit.acceptable(block.data() + 2, block.size() / 2));
     const uint8_t reservedType[] = {0x07, 0x00};
     EXPECT_FALSE(audit.acceptable(reservedType, sizeof reservedType));
+}
+
+namespace {
+
+// Text that packs well, bytes that do not (stored blocks), digits that take
+// the zlib fallback, and an empty file; no size a whole number of blocks.
+class Cab32Parallel : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const QByteArray& bytes : {cabtest::textBytes(150000), cabtest::randomBytes(70001, 1),
+                                        cabtest::digitBytes(7000), QByteArray(), cabtest::randomBytes(33000, 2),
+                                        cabtest::textBytes(99999), cabtest::digitBytes(65537)})
+            m_files.push_back(sourceFile(m_dir.filePath("in"), QStringLiteral("f%1.dat").arg(m_files.size()), bytes));
+    }
+
+    QByteArray cabinet(unsigned threads, uint32_t blocksPerFolder = 65535, BlockPipeline::Options options = {})
+    {
+        cabtest::MemorySink sink;
+        EXPECT_EQ(write(sink, m_files, blocksPerFolder, threads, std::move(options)), Status::Ok);
+        return sink.bytes;
+    }
+
+    QTemporaryDir m_dir;
+    std::vector<SourceFile> m_files;
+};
+
+} // namespace
+
+// With six blocks per folder the cabinet has several folders; cabextract
+// reads every file back.
+TEST_F(Cab32Parallel, EveryThreadCountGivesTheOneThreadCabinet)
+{
+    for (const uint32_t blocksPerFolder : {65535u, 6u}) {
+        SCOPED_TRACE(blocksPerFolder);
+        const QByteArray alone = cabinet(1, blocksPerFolder);
+        for (const unsigned count : {2u, 3u, 8u})
+            EXPECT_TRUE(cabinet(count, blocksPerFolder) == alone) << count << " threads";
+        EXPECT_EQ(cabtest::readLayout(alone).folders.size() > 1, blocksPerFolder == 6);
+        const QString archive = m_dir.filePath("out.cab"), out = m_dir.filePath("out");
+        ASSERT_TRUE(testsupport::writeBytes(archive, alone));
+        QByteArray output;
+        ASSERT_EQ(testsupport::runProgram("cabextract", {"-q", "-d", out, archive}, &output), 0) << output.constData();
+        EXPECT_TRUE(cabtest::treeOf(out) == cabtest::treeOf(m_dir.filePath("in")));
+        ASSERT_TRUE(QDir(out).removeRecursively());
+    }
+}
+
+// Each even block waits until the block after it is done, so the pairs
+// finish the wrong way round; the cabinet must not change. Only a broken
+// pipeline keeps the next block from the free thread (then the wait ends
+// after two minutes and the order check fails).
+TEST_F(Cab32Parallel, BlocksFinishingOutOfOrderKeepTheirPlace)
+{
+    const uint64_t blocks = cabtest::readLayout(cabinet(1)).folders.at(0).blocks;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<uint64_t> finished;
+    const auto at = [&](uint64_t block) { return std::find(finished.begin(), finished.end(), block) - finished.begin(); };
+    BlockPipeline::Options options;
+    options.beforeEncode = [&](uint64_t block) {
+        std::unique_lock lock(mutex);
+        if (block % 2 == 0 && block + 1 < blocks)
+            changed.wait_for(lock, std::chrono::minutes(2), [&] { return at(block + 1) < std::ssize(finished); });
+    };
+    options.afterEncode = [&](uint64_t block) {
+        {
+            std::lock_guard lock(mutex);
+            finished.push_back(block);
+        }
+        changed.notify_all();
+    };
+    const QByteArray parallel = cabinet(2, 65535, std::move(options));
+    ASSERT_EQ(finished.size(), blocks);
+    for (uint64_t block = 0; block + 1 < blocks; block += 2)
+        EXPECT_LT(at(block + 1), at(block)) << "block " << block;
+    EXPECT_TRUE(parallel == cabinet(1));
 }
