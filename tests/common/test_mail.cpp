@@ -19,7 +19,6 @@ TEST(MailCheck, EachMessageForItsInput)
     for (const auto& [address, expected] : cases) {
         QString message = QStringLiteral("before");
         EXPECT_EQ(basCommon::FncChkMailAddress(QString::fromUtf16(address), message), expected.isEmpty());
-        EXPECT_EQ(message, expected.isEmpty() ? QStringLiteral("before") : expected)
-            << QString::fromUtf16(address).toStdString();
+        EXPECT_EQ(message, expected.isEmpty() ? QStringLiteral("before") : expected) << QString::fromUtf16(address).toStdString();
     }
 }

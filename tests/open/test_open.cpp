@@ -8,41 +8,35 @@
 
 #include <QDirIterator>
 #include <QProcess>
-#include <QRandomGenerator>
 
 using namespace Qt::StringLiterals;
+using testsupport::entriesOf;
+using testsupport::readBytes;
 
-namespace {
+// Exit code, standard output, standard error.
+using Ran = std::tuple<int, QString, QString>;
 
-struct Ran {
-    int code = -1;
-    QString out;
-    QString err;
-};
+// A refusal: nothing on standard output, one line on standard error.
+Ran refused(int code, const QString& message)
+{
+    return { code, {}, u"tamberlox-open: "_s + message + '\n' };
+}
 
 // トルメア,A123,パス,word1,reply@example.jp in CP932, as the run writes it.
 const QByteArray kHeader = QByteArray::fromHex("8367838b83818341") + ",A123,"
     + QByteArray::fromHex("83708358") + ",word1,reply@example.jp\r\n";
-const QString kUsage
-    = u"tamberlox-open: 使い方が正しくありません（--help を参照） / bad usage (see --help)"_s;
 
-QByteArray pattern(int size)
-{
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>(i * 7 % 251);
-    return bytes;
-}
+// Compressible, and out of step with the archive's 32 KiB blocks, so a
+// misplaced block shows.
+const QByteArray kReport = QByteArray("0123456789,abcdefghij\r\n").repeated(3044).left(70000);
 
 class OpenTest : public RunFixture {
 protected:
-    Ran open(const QStringList& arguments, const QString& workingFolder = QString())
+    Ran open(const QStringList& arguments)
     {
         QProcess process;
-        process.setWorkingDirectory(workingFolder);
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s); // the system's texts in English
-        process.setProcessEnvironment(environment);
+        // The system's texts in English.
+        process.setEnvironment(QProcess::systemEnvironment() << u"LC_ALL=C.UTF-8"_s);
         process.start(platform::programFolder() + u"/tamberlox-open"_s, arguments);
         process.waitForFinished(600000);
         return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -52,7 +46,7 @@ protected:
     // Every path under the test's tree, and the temporary folder's entries.
     QStringList world() const
     {
-        QStringList paths = testsupport::entriesOf(QDir::tempPath());
+        QStringList paths = entriesOf(QDir::tempPath());
         for (QDirIterator it(m_root.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                  QDirIterator::Subdirectories);
              it.hasNext();)
@@ -62,13 +56,13 @@ protected:
     QString realOutput()
     {
         writeValidSettings();
-        addReport(u"表示ソフト能力.csv"_s, pattern(70000));
+        addReport(u"表示ソフト能力.csv"_s, kReport);
         addReport(u"〜波.txt"_s, "wave");
         run().cmdSend_Click();
-        EXPECT_EQ(m_boxes.boxes.size(), 1u);
         return at(u"output/TMPA12320261206030405.txt"_s);
     }
-    QString crypt(const QString& in, const QString& out, const QString& password, bool encrypting)
+    QString crypt(const QString& in, const QString& out, const QString& password = passPhrase(),
+        bool encrypting = true)
     {
         clsCryptFile file;
         file.setInFile(in);
@@ -79,64 +73,55 @@ protected:
     }
 };
 
-} // namespace
-
-TEST_F(OpenTest, ListsTheHeaderWithoutPasswordAndEveryFileAsWindowsNamesIt)
+// 〜 (U+301C) is stored as CP932 0x8160, which Windows shows as ～ (U+FF5E).
+TEST_F(OpenTest, ListsAndExtractsARealOutputAndReplacesAFileOnlyWithForce)
 {
-    const Ran ran = open({ QFileInfo(realOutput()).fileName() }, at(u"output"_s));
-    EXPECT_EQ(ran.code, 0);
-    EXPECT_EQ(ran.err, u""_s);
-    // 〜 (U+301C) is stored as CP932 0x8160, which Windows shows as ～ (U+FF5E).
-    EXPECT_EQ(ran.out,
-        u"報告ID / report ID: トルメア\nユーザーID / user ID: A123\nパスワード / password: "
-        u"********\n"
-        "返信メールアドレス / reply address: reply@example.jp\n          43  MAIN_TEXT.txt\n"
-        "       70000  表示ソフト能力.csv\n           4  ～波.txt\n"_s);
-}
+    const QString output = realOutput(), dir = at(u"new/dest"_s), dest = at(u"dest"_s);
+    EXPECT_EQ(open({ output }),
+        Ran(0,
+            u"報告ID / report ID: トルメア\nユーザーID / user ID: A123\nパスワード / password: "
+            u"********\n返信メールアドレス / reply address: reply@example.jp\n"
+            u"          43  MAIN_TEXT.txt\n       70000  表示ソフト能力.csv\n           4  ～波.txt\n"_s,
+            {}));
 
-TEST_F(OpenTest, ExtractsByteIdenticalIntoANewFolderAndCleansUp)
-{
-    const QString output = realOutput();
-    const QStringList temporary = testsupport::entriesOf(QDir::tempPath());
-    const QString dir = at(u"new/dest"_s);
-    const Ran ran = open({ u"-d"_s, dir, output });
-    ASSERT_EQ(ran.code, 0) << ran.err.toStdString();
-    const QMap<QString, QByteArray> expected { { u"MAIN_TEXT.txt"_s, kHeader },
-        { u"表示ソフト能力.csv"_s, pattern(70000) }, { u"～波.txt"_s, "wave" } };
-    EXPECT_EQ(testsupport::entriesOf(dir), QStringList(expected.keys()));
-    QString printed;
-    for (const QString& name : expected.keys()) {
-        EXPECT_EQ(testsupport::readBytes(dir + '/' + name), expected[name]) << name.toStdString();
-        printed += u"%1  %2/%3\n"_s.arg(expected[name].size(), 12).arg(dir, name);
-    }
-    EXPECT_EQ(ran.out, printed);
+    const QStringList temporary = entriesOf(QDir::tempPath());
+    EXPECT_EQ(open({ u"-d"_s, dir, output }),
+        Ran(0,
+            u"          43  %1/MAIN_TEXT.txt\n       70000  %1/表示ソフト能力.csv\n"
+            u"           4  %1/～波.txt\n"_s.arg(dir),
+            {}));
+    EXPECT_EQ(entriesOf(dir).size(), 3);
+    EXPECT_EQ(readBytes(dir + u"/MAIN_TEXT.txt"_s), kHeader);
+    EXPECT_EQ(readBytes(dir + u"/表示ソフト能力.csv"_s), kReport);
+    EXPECT_EQ(readBytes(dir + u"/～波.txt"_s), "wave");
     EXPECT_EQ(testsupport::fileMode(dir + u"/MAIN_TEXT.txt"_s), 0600u);
-    EXPECT_EQ(testsupport::entriesOf(QDir::tempPath()), temporary);
-}
+    EXPECT_EQ(entriesOf(QDir::tempPath()), temporary);
 
-TEST_F(OpenTest, AnExistingFileIsKeptWithoutForceAndReplacedWithIt)
-{
-    const QString output = realOutput();
-    const QString mine = at(u"dest/～波.txt"_s);
+    // Refused before anything is written.
+    const QString mine = dest + u"/～波.txt"_s;
     ASSERT_TRUE(testsupport::writeBytes(mine, "mine"));
-    const Ran kept = open({ u"-d"_s, at(u"dest"_s), output });
-    EXPECT_EQ(kept.code, 3);
-    EXPECT_EQ(kept.err,
-        u"tamberlox-open: 既にあります（置き換えるには --force） / already exists (--force replaces it): "_s
-            + mine + '\n');
-    EXPECT_EQ(testsupport::entriesOf(at(u"dest"_s)), QStringList { u"～波.txt"_s });
-    EXPECT_EQ(testsupport::readBytes(mine), "mine");
-
-    EXPECT_EQ(open({ u"-d"_s, at(u"dest"_s), u"--force"_s, output }).code, 0);
-    EXPECT_EQ(testsupport::entriesOf(at(u"dest"_s)).size(), 3);
-    EXPECT_EQ(testsupport::readBytes(mine), "wave");
+    EXPECT_EQ(open({ u"-d"_s, dest, output }),
+        refused(3,
+            u"既にあります（置き換えるには --force） / already exists (--force replaces it): "_s
+                + mine));
+    EXPECT_EQ(entriesOf(dest), QStringList { u"～波.txt"_s });
+    EXPECT_EQ(readBytes(mine), "mine");
+    EXPECT_EQ(std::get<0>(open({ u"-d"_s, dest, u"--force"_s, output })), 0);
+    EXPECT_EQ(readBytes(mine), "wave");
 }
 
-TEST_F(OpenTest, SubFoldersAreMadeUnderDirAndALinkInTheWayIsRefused)
+// Bad usage is 1, what is no output 2 (listed or extracted into a missing
+// DIR), I/O 3 with the system's text; none of them writes anything.
+TEST_F(OpenTest, EachRefusalHasItsExitCodeAndOneLineAndWritesNothing)
 {
+    const QString output = realOutput(), cut = at(u"cut.txt"_s), none = at(u"none.txt"_s);
+    const QString hostile = QStringLiteral(TAMBERLOX_SOURCE_DIR "/tests/cab32/testdata/");
+    const QString cabinet = crypt(output, u"plain.cab"_s, passPhrase(), false);
+    const QString noCabinet = u"no cabinet after decryption"_s, linked = at(u"linked"_s);
+    ASSERT_TRUE(testsupport::writeBytes(cut, readBytes(output).chopped(100)));
     // A cabinet with a sub-folder from our own archiver, encrypted as a run does.
-    ASSERT_TRUE(testsupport::writeBytes(at(u"pack/MAIN_TEXT.txt"_s), kHeader));
-    ASSERT_TRUE(testsupport::writeBytes(at(u"pack/sub/a.txt"_s), "inside"));
+    ASSERT_TRUE(testsupport::writeBytes(at(u"pack/MAIN_TEXT.txt"_s), kHeader)
+        && testsupport::writeBytes(at(u"pack/sub/a.txt"_s), "inside"));
     struct : CabOwner {
         std::int32_t hwnd() const override { return 0; }
     } owner;
@@ -144,90 +129,48 @@ TEST_F(OpenTest, SubFoldersAreMadeUnderDirAndALinkInTheWayIsRefused)
     cab.setInFile(at(u"pack"_s));
     cab.setOutFile(at(u"pack.cab"_s));
     ASSERT_TRUE(cab.Cabcmp(&owner)) << cab.GetErrMsg().toStdString();
-    const QString output = crypt(at(u"pack.cab"_s), u"sub.txt"_s, passPhrase(), true);
-
+    const QString sub = crypt(at(u"pack.cab"_s), u"sub.txt"_s);
     // DIR/sub is a link out of DIR: following it would write elsewhere.
-    ASSERT_TRUE(QDir().mkpath(at(u"elsewhere"_s)) && QDir().mkpath(at(u"linked"_s)));
-    ASSERT_TRUE(QFile::link(at(u"elsewhere"_s), at(u"linked/sub"_s)));
-    const QStringList before = world();
-    const Ran refused = open({ u"-d"_s, at(u"linked"_s), output });
-    EXPECT_EQ(refused.code, 3);
-    EXPECT_EQ(refused.err,
-        u"tamberlox-open: 書き込めません / cannot write: %1: Not a directory\n"_s.arg(
-            at(u"linked/sub"_s)));
-    EXPECT_EQ(world(), before);
-
-    ASSERT_EQ(open({ u"-d"_s, at(u"plain"_s), output }).code, 0);
-    EXPECT_EQ(testsupport::readBytes(at(u"plain/sub/a.txt"_s)), "inside");
-}
-
-TEST_F(OpenTest, HostileInputsAreNotOutputsAndWriteNothing)
-{
-    const QString output = realOutput();
-    const QString cabinet = crypt(output, u"plain.cab"_s, passPhrase(), false);
-    const QString hostile = QStringLiteral(TAMBERLOX_SOURCE_DIR "/tests/cab32/testdata/");
-    QByteArray random(4096, '\0');
-    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(random.data()), random.size() / 4);
-    ASSERT_TRUE(
-        testsupport::writeBytes(at(u"cut.txt"_s), testsupport::readBytes(output).chopped(100)));
-    ASSERT_TRUE(testsupport::writeBytes(at(u"random.txt"_s), random));
-    const QString noCabinet
-        = u"復号しても CAB 書庫になりません） / not a Tamberlox output (no cabinet after decryption"_s;
-    const struct {
-        QString file;
-        QString reason;
-    } cases[] = {
-        { at(u"cut.txt"_s), u"大きさが合いません） / not a Tamberlox output (wrong size"_s },
-        { at(u"random.txt"_s), noCabinet },
-        { crypt(cabinet, u"other.txt"_s, u"Zubr"_s, true), noCabinet },
-        { crypt(hostile + u"dotdot-name.cab"_s, u"climb.txt"_s, passPhrase(), true),
-            u"書庫の外を指す名前があります） / not a Tamberlox output (a name points outside the archive"_s },
-        { crypt(hostile + u"bad-checksum.cab"_s, u"checksum.txt"_s, passPhrase(), true),
-            u"書庫が壊れています） / not a Tamberlox output (damaged archive"_s },
+    ASSERT_TRUE(QDir().mkpath(at(u"elsewhere"_s)) && QDir().mkpath(linked)
+        && QFile::link(at(u"elsewhere"_s), linked + u"/sub"_s));
+    const QString usage = u"使い方が正しくありません（--help を参照） / bad usage (see --help)"_s;
+    std::vector<std::pair<QStringList, Ran>> cases = {
+        { {}, refused(1, usage) },
+        { { u"-d"_s }, refused(1, usage + u": -d"_s) },
+        { { u"-x"_s, cut }, refused(1, usage + u": -x"_s) },
+        { { u"--force"_s, cut }, refused(1, usage + u": --force"_s) },
+        { { cut, cut }, refused(1, usage + u": "_s + cut) },
+        { { none },
+            refused(3, u"読めません / cannot read: %1: No such file or directory"_s.arg(none)) },
+        { { u"-d"_s, cut + u"/dest"_s, output },
+            refused(3, u"書き込めません / cannot write: %1/dest: Not a directory"_s.arg(cut)) },
+        { { u"-d"_s, linked, sub },
+            refused(3, u"書き込めません / cannot write: %1/sub: Not a directory"_s.arg(linked)) },
     };
-    // DIR is missing: what the run makes of it must go again.
-    for (const auto& c : cases) {
-        for (const QStringList& arguments :
-            { QStringList { c.file }, QStringList { u"-d"_s, at(u"new/dest"_s), c.file } }) {
-            SCOPED_TRACE(arguments.join(' ').toStdString());
-            const QStringList before = world();
-            const Ran ran = open(arguments);
-            EXPECT_EQ(ran.code, 2);
-            EXPECT_EQ(ran.err,
-                u"tamberlox-open: トルメアの出力ファイルではありません（%1): %2\n"_s.arg(
-                    c.reason, c.file));
-            EXPECT_EQ(ran.out, u""_s);
-            EXPECT_EQ(world(), before);
-        }
-    }
-}
-
-TEST_F(OpenTest, BadUsageIsOneAndIoFailuresAreThreeWithTheSystemsText)
-{
-    const QString file = at(u"any.txt"_s);
-    ASSERT_TRUE(testsupport::writeBytes(file, "x"));
-    const struct {
-        QStringList arguments;
-        int code;
-        QString err;
-    } cases[] = {
-        { {}, 1, kUsage + '\n' },
-        { { u"-d"_s }, 1, kUsage + u": -d\n"_s },
-        { { u"-x"_s, file }, 1, kUsage + u": -x\n"_s },
-        { { u"--force"_s, file }, 1, kUsage + u": --force\n"_s },
-        { { file, file }, 1, kUsage + u": "_s + file + '\n' },
-        { { at(u"missing.txt"_s) }, 3,
-            u"tamberlox-open: 読めません / cannot read: %1: No such file or directory\n"_s.arg(
-                at(u"missing.txt"_s)) },
-        { { u"-d"_s, file + u"/dest"_s, realOutput() }, 3,
-            u"tamberlox-open: 書き込めません / cannot write: %1/dest: Not a directory\n"_s.arg(
-                file) },
+    const std::tuple<QString, QString, QString> notOutputs[] = {
+        { cut, u"大きさが合いません"_s, u"wrong size"_s },
+        { hostile + u"not-a-cabinet.cab"_s, u"復号しても CAB 書庫になりません"_s, noCabinet },
+        { crypt(cabinet, u"other.txt"_s, u"Zubr"_s), u"復号しても CAB 書庫になりません"_s,
+            noCabinet },
+        { crypt(hostile + u"dotdot-name.cab"_s, u"climb.txt"_s), u"書庫の外を指す名前があります"_s,
+            u"a name points outside the archive"_s },
+        { crypt(hostile + u"bad-checksum.cab"_s, u"checksum.txt"_s), u"書庫が壊れています"_s,
+            u"damaged archive"_s },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        const Ran ran = open(c.arguments);
-        EXPECT_EQ(ran.code, c.code);
-        EXPECT_EQ(ran.err, c.err);
-        EXPECT_EQ(ran.out, u""_s);
+    for (const auto& [file, japanese, english] : notOutputs) {
+        const Ran ran = refused(2,
+            u"トルメアの出力ファイルではありません（%1） / not a Tamberlox output (%2): %3"_s.arg(
+                japanese, english, file));
+        cases.push_back({ { file }, ran });
+        cases.push_back({ { u"-d"_s, at(u"new/dest"_s), file }, ran });
     }
+    for (const auto& [arguments, expected] : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const QStringList before = world();
+        EXPECT_EQ(open(arguments), expected);
+        EXPECT_EQ(world(), before);
+    }
+    // Where no link is in the way, the sub-folder is made.
+    ASSERT_EQ(std::get<0>(open({ u"-d"_s, at(u"plain"_s), sub })), 0);
+    EXPECT_EQ(readBytes(at(u"plain/sub/a.txt"_s)), "inside");
 }

@@ -8,24 +8,13 @@
 #include <gtest/gtest.h>
 
 using testsupport::readBytes;
-using testsupport::writeBytes;
-
-namespace {
-
-const QString kWritePrefix = QStringLiteral("WriteValueString INIﾌｧｲﾙ書込みｴﾗｰ。 ");
 
 class IniFileTest : public ::testing::Test {
 protected:
-    QString path() const { return m_dir.filePath(QStringLiteral("TAMBERLOX.INI")); }
-    bool write(const QString& value, const QString& path)
-    {
-        return m_ini.WriteIniValue(value, QStringLiteral("S"), QStringLiteral("k"), path);
-    }
+    QString path(const char* name = "TAMBERLOX.INI") const { return m_dir.filePath(QString::fromLatin1(name)); }
     QTemporaryDir m_dir;
     clsIniFile m_ini;
 };
-
-} // namespace
 
 TEST_F(IniFileTest, WritesShiftJisThroughTheProperties)
 {
@@ -42,7 +31,7 @@ TEST_F(IniFileTest, WritesShiftJisThroughTheProperties)
 
 TEST_F(IniFileTest, ReadModesAndA255ByteValueReadBackAs254)
 {
-    ASSERT_TRUE(writeBytes(path(), "[user]\r\nuserid=  0x10 \r\n"));
+    ASSERT_TRUE(testsupport::writeBytes(path(), "[user]\r\nuserid=  0x10 \r\n"));
     const auto get = [&](const QString& file, const char* key, short mode) {
         return m_ini.GetValue(file, QStringLiteral("USER"), QString::fromLatin1(key), mode);
     };
@@ -50,7 +39,7 @@ TEST_F(IniFileTest, ReadModesAndA255ByteValueReadBackAs254)
     EXPECT_EQ(get(path(), "USERID", 1), QStringLiteral("16"));
     EXPECT_EQ(get(path(), "USERID", 2), QString());
     EXPECT_EQ(get(path(), "NONE", 1), QStringLiteral("0"));
-    EXPECT_EQ(get(m_dir.filePath(QStringLiteral("none.ini")), "USERID", 0), QString());
+    EXPECT_EQ(get(path("none.ini"), "USERID", 0), QString());
 
     const QString value = QString(127, QChar(0x30C8)) + QLatin1Char('a'); // 255 bytes
     ASSERT_TRUE(m_ini.WriteIniValue(value, QStringLiteral("USER"), QStringLiteral("HOUKOKU"), path()));
@@ -63,18 +52,21 @@ TEST_F(IniFileTest, ReadModesAndA255ByteValueReadBackAs254)
 // clears it.
 TEST_F(IniFileTest, FailedWritesGiveTheSystemsTextAndTouchNothing)
 {
-    EXPECT_FALSE(write(QStringLiteral("v"), m_dir.filePath(QStringLiteral("missing/TAMBERLOX.INI"))));
-    EXPECT_EQ(m_ini.GetErrMessage(), kWritePrefix + QStringLiteral("No such file or directory"));
-    ASSERT_TRUE(writeBytes(path(), "[S]\r\nk=old\r\n") && QFile::setPermissions(path(), QFile::ReadOwner));
-    EXPECT_FALSE(write(QStringLiteral("new"), path()));
-    EXPECT_EQ(m_ini.GetErrMessage(), kWritePrefix + QStringLiteral("Permission denied"));
+    const QString prefix = QStringLiteral("WriteValueString INIﾌｧｲﾙ書込みｴﾗｰ。 ");
+    const auto write = [&](const char* value, const QString& file) {
+        return m_ini.WriteIniValue(QString::fromLatin1(value), QStringLiteral("S"), QStringLiteral("k"), file);
+    };
+    ASSERT_TRUE(testsupport::writeBytes(path(), "[S]\r\nk=old\r\n") && QFile::setPermissions(path(), QFile::ReadOwner));
+    ASSERT_TRUE(QDir().mkdir(path("dir.ini")));
+    for (const auto& [file, error] : {std::pair{path("missing/TAMBERLOX.INI"), "No such file or directory"},
+                                      {path(), "Permission denied"}, {path("dir.ini"), "Is a directory"}}) {
+        EXPECT_FALSE(write("new", file));
+        EXPECT_EQ(m_ini.GetErrMessage(), prefix + QString::fromLatin1(error));
+    }
     EXPECT_EQ(readBytes(path()), "[S]\r\nk=old\r\n");
-    ASSERT_TRUE(QDir().mkdir(m_dir.filePath(QStringLiteral("dir.ini"))));
-    EXPECT_FALSE(write(QStringLiteral("v"), m_dir.filePath(QStringLiteral("dir.ini"))));
-    EXPECT_EQ(m_ini.GetErrMessage(), kWritePrefix + QStringLiteral("Is a directory"));
     EXPECT_EQ(testsupport::entriesOf(m_dir.path()).size(), 2) << "no temporary file left";
 
-    EXPECT_TRUE(write(QStringLiteral("v"), m_dir.filePath(QStringLiteral("ok.ini"))));
-    EXPECT_EQ(m_ini.GetErrMessage(), kWritePrefix + QStringLiteral("Is a directory"));
+    EXPECT_TRUE(write("v", path("ok.ini")));
+    EXPECT_EQ(m_ini.GetErrMessage(), prefix + QStringLiteral("Is a directory"));
     EXPECT_EQ(clsIniFile::GetSysErrMessage(99999), QStringLiteral("登録されていない、ｼｽﾃﾑｴﾗｰが発生しました。"));
 }

@@ -20,11 +20,6 @@ std::optional<QString> ScriptedDialogs::showOpen(QWidget*)
     return answer;
 }
 
-QString ScriptedDialogs::FncSelectFolder(QObject*)
-{
-    return showOpen(nullptr).value_or(kFolderCancelled);
-}
-
 int ScriptedDialogs::run(QDialog& dialog)
 {
     shown << dialog.objectName();

@@ -7,8 +7,7 @@
 #include "settings/SettingsModel.h"
 
 #include <QTemporaryDir>
-#include <deque>
-#include <functional>
+#include <ranges>
 #include <gtest/gtest.h>
 
 // The file and folder dialogs answer from one script (nullopt or no answer
@@ -17,7 +16,7 @@
 class ScriptedDialogs : public IFileOpenDialog, public IFolderPicker, public IModalRunner {
 public:
     std::optional<QString> showOpen(QWidget* owner) override;
-    QString FncSelectFolder(QObject* owner) override;
+    QString FncSelectFolder(QObject*) override { return showOpen(nullptr).value_or(kFolderCancelled); }
     int run(QDialog& dialog) override;
 
     std::deque<std::optional<QString>> answers;
@@ -50,12 +49,9 @@ protected:
     void writeValidSettings();
     QStringList boxTexts() const
     {
-        QStringList texts;
-        for (const RecordingMessageBox::Box& box : m_boxes.boxes)
-            texts << box.text;
-        return texts;
+        auto texts = m_boxes.boxes | std::views::transform(&RecordingMessageBox::Box::text);
+        return { texts.begin(), texts.end() };
     }
-    void hideComponents() { m_context.components.programFolder = at(QStringLiteral("program")); }
 
     QTemporaryDir m_root;
     RecordingMessageBox m_boxes;

@@ -1,6 +1,5 @@
 #include "SettingsWindowFixture.h"
 
-
 void SettingsWindow::open()
 {
     m_window = std::make_unique<frmIniFile>(m_context, iniPath(), m_dialogs);
@@ -20,12 +19,4 @@ QStringList SettingsWindow::texts() const
     for (Field field : settings::kFields)
         all << box(field)->text();
     return all;
-}
-
-void SettingsWindow::fillValid()
-{
-    const QString root = m_root.path();
-    const QStringList values { "トルメア", "A123", "secret", "reply@example.jp", root, root, root, root };
-    for (Field field : settings::kFields)
-        setText(field, values[static_cast<int>(field)]);
 }

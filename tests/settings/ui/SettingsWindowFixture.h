@@ -18,8 +18,6 @@ protected:
     QLineEdit* box(Field field) const;
     void setText(Field field, const QString& text) { box(field)->setText(text); }
     QStringList texts() const;
-    // Eight values that pass every check.
-    void fillValid();
     void press(const char* name) { QTest::mouseClick(child<QPushButton>(*m_window, name), Qt::LeftButton); }
 
     std::unique_ptr<frmIniFile> m_window;

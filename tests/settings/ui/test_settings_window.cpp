@@ -4,7 +4,6 @@
 #include "settings/clsIniFile.h"
 
 #include <QFileInfo>
-#include <QTest>
 
 TEST_F(SettingsWindow, WithoutAFileShowsTheDefaultsEscKeepsItOpenEndOrTheCloseBoxNeverSave)
 {

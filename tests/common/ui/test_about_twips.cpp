@@ -1,5 +1,6 @@
 #include "UiTestSupport.h"
 
+#include "common/ui/Twips.h"
 #include "common/ui/frmAbout.h"
 
 #include <QLabel>
@@ -18,4 +19,13 @@ TEST(AboutWindow, ShowsTitleAndVersionAndEnterOrEscapeCloseIt)
         QTest::keyClick(&about, key);
         EXPECT_FALSE(about.isVisible());
     }
+}
+
+// Edges are converted, not sizes, so rounding never opens or closes a gap
+// between neighbours (22 twips are 1.47 px at 96 DPI).
+TEST(Twips, AnInchIsTheDpiAndNeighboursStayFlushWhenSizesRound)
+{
+    EXPECT_EQ(twips::toPixels(1440, 120), 120);
+    const QRect first = twips::toRect(22, 0, 22, 22, 96);
+    EXPECT_EQ(first.x() + first.width(), twips::toRect(44, 0, 22, 22, 96).x());
 }
