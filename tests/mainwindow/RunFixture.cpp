@@ -19,27 +19,26 @@ void RunFixture::SetUp()
     // The components built beside the tests.
     m_context.components.programFolder = platform::programFolder();
     m_context.components.searchSystem = false;
+    writeValidSettings();
 }
 
 void RunFixture::writeSetting(const QString& key, const QString& value)
 {
-    const bool user = key == settings::kKeyHoukoku || key == settings::kKeyUserId
-                      || key == settings::kKeyPassword || key == settings::kKeyMailAdress;
+    using namespace settings;
+    const bool user = QStringList{kKeyHoukoku, kKeyUserId, kKeyPassword, kKeyMailAdress}.contains(key);
     clsIniFile ini;
-    ASSERT_TRUE(ini.WriteIniValue(value, user ? settings::kSectionUser : settings::kSectionSystem,
-                                  key, iniPath()))
+    ASSERT_TRUE(ini.WriteIniValue(value, user ? kSectionUser : kSectionSystem, key, iniPath()))
         << ini.GetErrMessage().toStdString();
 }
 
 void RunFixture::writeValidSettings()
 {
     QString error;
-    ASSERT_TRUE(testsupport::writeSettings(
-        iniPath(), m_context.components,
-        {QStringLiteral("トルメア"), QStringLiteral("A123"), QStringLiteral("パス,word1"),
-         QStringLiteral("reply@example.jp"), at(QStringLiteral("output")), at(QStringLiteral("log")),
-         at(QStringLiteral("templog")), at(QStringLiteral("work"))},
-        error))
+    ASSERT_TRUE(testsupport::writeSettings(iniPath(), m_context.components,
+                                           {QStringLiteral("トルメア"), QStringLiteral("A123"), QStringLiteral("パス,word1"),
+                                            QStringLiteral("reply@example.jp"), at(QStringLiteral("output")),
+                                            at(QStringLiteral("log")), at(QStringLiteral("templog")), at(QStringLiteral("work"))},
+                                           error))
         << error.toStdString();
 }
 
@@ -51,11 +50,14 @@ QString RunFixture::addReport(const QString& relativePath, const QByteArray& con
     return path;
 }
 
-OutputRun& RunFixture::run()
+void RunFixture::resetRun()
 {
-    if (!m_run)
-        m_run = std::make_unique<OutputRun>(m_context, iniPath(), m_window);
-    return *m_run;
+    m_run.reset();
+    m_boxes.boxes.clear();
+    m_window.reports.clear();
+    m_window.waitPointer.clear();
+    for (const QString& log : QDir(m_context.programFolder).entryList({QStringLiteral("Err_*")}))
+        QFile::remove(m_context.programFolder + QLatin1Char('/') + log);
 }
 
 QStringList RunFixture::boxTexts() const
@@ -71,12 +73,20 @@ QStringList RunFixture::errorLogs() const
     QStringList logs;
     const QDir program(m_context.programFolder);
     for (const QString& name : program.entryList({QStringLiteral("Err_*.LOG")}, QDir::Files))
-        logs << name + QStringLiteral(": ")
-                    + platform::fromCp932(testsupport::readBytes(program.filePath(name)));
+        logs << name + QStringLiteral(": ") + platform::fromCp932(testsupport::readBytes(program.filePath(name)));
     return logs;
 }
 
-QStringList RunFixture::workFolders() const
+QString RunFixture::failed(const QString& label, size_t boxes)
 {
-    return testsupport::entriesOf(at(QStringLiteral("work")));
+    EXPECT_EQ(m_boxes.boxes.size(), boxes);
+    const QString text = m_boxes.boxes.empty() ? QString() : m_boxes.boxes.back().text;
+    EXPECT_TRUE(!text.isEmpty() && m_boxes.boxes.back().kind == BoxKind::Warning);
+    EXPECT_EQ(errorLogs(), QStringList{QStringLiteral("Err_20261206030405.LOG: ") + text + QLatin1Char(',')
+                                       + label + QStringLiteral("\r\n")});
+    EXPECT_TRUE(workFolders().isEmpty()) << workFolders().join(' ').toStdString();
+    EXPECT_EQ(m_window.removals, 0);
+    EXPECT_FALSE(m_window.addButtonFocused);
+    EXPECT_EQ(m_window.waitPointer, (std::vector<bool>{true, false}));
+    return text;
 }

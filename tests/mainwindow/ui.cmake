@@ -8,6 +8,6 @@ tamberlox_add_test(test_target_file_list
 # these, using MainWindowFixture).
 if(TARGET mainwindow_ui)
   tamberlox_add_test(test_mainwindow_ui
-    SOURCES ui/MainWindowFixture.cpp ui/test_main_window.cpp ui/test_window_menu.cpp ui/test_progress_window.cpp
+    SOURCES ui/test_main_window.cpp
     LIBS mainwindow_ui tamberlox_ui_test_support tamberlox_gui_test_main)
 endif()

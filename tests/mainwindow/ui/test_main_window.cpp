@@ -1,9 +1,17 @@
-// The main window driven through its controls: drops, the dialog, delete,
-// and what the output run sees of the list.
+// The main window driven through its controls: drops, the dialog, delete and
+// what the output run sees of the list; the window menu with its two modal
+// windows and their re-entry guard; the progress window, whose "中止" (also
+// Esc and the close box) asks for the stop, and none once the delivery has
+// begun, up during a run and gone after it.
 #include "MainWindowFixture.h"
 
-#include <QApplication>
+#include "mainwindow/ui/WindowMenu.h"
+#include "mainwindow/ui/frmProgress.h"
+
 #include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 
 // One handler for drops on the window and every control; text (which a file
@@ -42,4 +50,78 @@ TEST_F(MainWindowFixture, DropsAndTheDialogAddDeleteRemovesTheSelectedOutputMark
     EXPECT_TRUE(boxTexts().size() == 1
         && boxTexts()[0].startsWith(QStringLiteral("存在しないﾌｧｲﾙが指定されています。")));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the wait pointer stays";
+}
+
+// Alt+Space rarely reaches the program (window managers take it), so a right
+// click on the background and the Menu key open it too.
+TEST_F(MainWindowFixture, WindowMenuOpensOffTheControlsAndEachEntryOpensItsWindowOnceAndAnActivationChecksTheFile)
+{
+    openLoaded();
+    for (QWidget* target : { control("cmdSend"), list()->viewport() })
+        EXPECT_EQ(rightClick(target), nullptr) << target->objectName().toStdString();
+    QMenu* menu = rightClick(control("Frame1"));
+    ASSERT_NE(menu, nullptr);
+    menu->hide();
+    QTest::keyClick(list(), Qt::Key_Menu);
+    EXPECT_TRUE(menu->isVisible());
+    menu->hide();
+
+    // Both commands, given again while either window is open, do nothing. The
+    // settings file is checked when the main window is activated again.
+    for (const char* action : { "actVersion", "actSetting" }) {
+        m_dialogs.scripts.push_back([this](QDialog&) {
+            m_window->windowMenu().WindowProc(WindowMenu::MENU_ID_VERSION);
+            m_window->windowMenu().WindowProc(WindowMenu::MENU_ID_SETTING);
+        });
+        child<QAction>(*rightClick(m_window.get()), QString::fromLatin1(action))->trigger();
+    }
+    EXPECT_EQ(m_dialogs.shown, (QStringList { "frmAbout", "frmIniFile" }));
+
+    ASSERT_TRUE(QFile::remove(iniPath()));
+    QWidget other;
+    activate(other);
+    EXPECT_TRUE(m_window->isVisible()) << "only an activation checks";
+    activate(*m_window);
+    EXPECT_FALSE(m_window->isVisible());
+    EXPECT_TRUE(m_boxes.boxes.empty());
+}
+
+TEST(ProgressWindow, ShowsTheStageAndTheRunAndAsksForTheStopOnce)
+{
+    QWidget owner;
+    for (const bool byEscape : {false, true}) {
+        frmProgress window(&owner);
+        window.show();
+        window.showProgress(RunStage::Encrypting, 250, 1000);
+        EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("lblStage"))->text(), QStringLiteral("暗号化中"));
+        EXPECT_EQ(window.findChild<QProgressBar*>(QStringLiteral("barRun"))->value(), 250);
+        auto* stop = window.findChild<QPushButton*>(QStringLiteral("cmdStop"));
+        EXPECT_EQ(stop->text(), QStringLiteral("中止"));
+        byEscape ? QTest::keyClick(&window, Qt::Key_Escape) : stop->click();
+        EXPECT_TRUE(window.stopRequested());
+        EXPECT_FALSE(stop->isEnabled());
+        EXPECT_TRUE(window.isVisible()) << "the run closes it";
+    }
+    frmProgress delivering(&owner);
+    delivering.deliveryBegins();
+    delivering.reject();
+    EXPECT_FALSE(delivering.stopRequested());
+}
+
+TEST_F(MainWindowFixture, ARunShowsItsProgressWindowUntilItEnds)
+{
+    openLoaded();
+    m_window->setProgressDelay(0);
+    m_dialogs.answers = {writeReport(QStringLiteral("report.xls"))};
+    QTest::mouseClick(control("cmdAdd"), Qt::LeftButton);
+    int barAtTheEnd = -1;
+    m_boxes.onShow = [&](BoxKind) {
+        if (frmProgress* progress = m_window->progressWindow())
+            barAtTheEnd = progress->findChild<QProgressBar*>(QStringLiteral("barRun"))->value();
+    };
+    QTest::mouseClick(control("cmdSend"), Qt::LeftButton);
+    ASSERT_EQ(boxTexts().size(), 1);
+    EXPECT_TRUE(boxTexts()[0].contains(QStringLiteral("正常に出力されました")));
+    EXPECT_EQ(barAtTheEnd, 1000);
+    EXPECT_EQ(m_window->progressWindow(), nullptr);
 }

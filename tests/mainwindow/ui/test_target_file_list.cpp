@@ -22,8 +22,7 @@ public:
 
 QString unsupported(const char* what, const QString& path)
 {
-    return QStringLiteral("ﾌｧｲﾙ名にWindowsで使えない%1が含まれています。\r\n%2\r\nﾌｧｲﾙ名を変更して再度指定してください。")
-        .arg(QString::fromUtf8(what), path);
+    return QStringLiteral("ﾌｧｲﾙ名にWindowsで使えない%1が含まれています。\r\n%2\r\nﾌｧｲﾙ名を変更して再度指定してください。").arg(what, path);
 }
 
 class TargetFileListTest : public ::testing::Test {
@@ -42,8 +41,8 @@ protected:
 
 } // namespace
 
-// The reserved name compares with case, a listed path exactly; a folder, a
-// or missing path does nothing. Only the dialog takes a hidden
+// The reserved name compares with case, a listed path exactly; a folder or a
+// missing path does nothing. Only the dialog takes a hidden
 // file; a refused drop of one file says why, the duplicate with "。".
 TEST_F(TargetFileListTest, OneChosenOrDroppedPathIsAddedOrRefusedWithItsMessage)
 {
