@@ -83,6 +83,11 @@ void frmTamberlox_01::Form_Activate()
 
 void frmTamberlox_01::closeEvent(QCloseEvent* event)
 {
+    // The run is on the stack below this event: it finishes, or stops, first.
+    if (m_running) {
+        event->ignore();
+        return;
+    }
     m_windowMenu->remove();
     event->accept();
 }

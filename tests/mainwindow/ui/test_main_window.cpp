@@ -108,20 +108,23 @@ TEST(ProgressWindow, ShowsTheStageAndTheRunAndAsksForTheStopOnce)
     EXPECT_FALSE(delivering.stopRequested());
 }
 
-TEST_F(MainWindowFixture, ARunShowsItsProgressWindowUntilItEnds)
+TEST_F(MainWindowFixture, ARunShowsItsProgressWindowUntilItEndsAndKeepsTheWindowOpen)
 {
     openLoaded();
     m_window->setProgressDelay(0);
     m_dialogs.answers = {writeReport(QStringLiteral("report.xls"))};
     QTest::mouseClick(control("cmdAdd"), Qt::LeftButton);
     int barAtTheEnd = -1;
+    bool closedDuringTheRun = true;
     m_boxes.onShow = [&](BoxKind) {
         if (frmProgress* progress = m_window->progressWindow())
             barAtTheEnd = progress->findChild<QProgressBar*>(QStringLiteral("barRun"))->value();
+        closedDuringTheRun = m_window->close();
     };
     QTest::mouseClick(control("cmdSend"), Qt::LeftButton);
     ASSERT_EQ(boxTexts().size(), 1);
     EXPECT_TRUE(boxTexts()[0].contains(QStringLiteral("正常に出力されました")));
     EXPECT_EQ(barAtTheEnd, 1000);
+    EXPECT_FALSE(closedDuringTheRun) << "the run is still on the stack";
     EXPECT_EQ(m_window->progressWindow(), nullptr);
 }
