@@ -79,6 +79,9 @@ private:
     void cmdDelete_Click();
     void lstFile_Click();
     void showSystemCommand(int wParam);
+    // Opens the progress window once the run has lasted long enough, then
+    // shows the latest progress in it.
+    void updateProgress();
 
     // IFileListControl
     int count() const override;
@@ -102,7 +105,6 @@ private:
     bool m_waitPointer = false;
     bool m_running = false;
     // The progress of the run going on.
-    void updateProgress();
     std::unique_ptr<frmProgress> m_progress;
     QElapsedTimer m_runClock;
     QElapsedTimer m_lastShown;
