@@ -7,13 +7,13 @@ packages=(
   # build
   cmake g++ make pkg-config binutils qt6-base-dev libgl-dev libssl-dev libmspack-dev libdeflate-dev zlib1g-dev
   # tests and the tools that read our output back
-  libgtest-dev libgmock-dev cabextract gcab p7zip-full libarchive-tools python3
+  libgtest-dev libgmock-dev cabextract libarchive-tools python3
   # fuzzing
   clang libclang-rt-14-dev
   # the desktop: Japanese font, Qt's own dialogs in Japanese, a display for screenshots
   fonts-ipafont-gothic qt6-translations-l10n openbox xvfb xauth imagemagick xdotool x11-utils xclip
   # benchmarks
-  time openssl
+  time openssl gcab
 )
 
 missing=()

@@ -13,12 +13,9 @@
 #include <QDataStream>
 #include <QDateTime>
 #include <QFile>
-#include <QMap>
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <random>
 #include <vector>
@@ -77,24 +74,6 @@ inline cab32::SourceFile sourceFile(const QString& folder, const QString& name, 
     putFile(folder + '/' + name, bytes);
     return {QFile::encodeName(folder + '/' + name).toStdString(), {name.toStdString()},
             static_cast<uint64_t>(bytes.size()), kModified.toSecsSinceEpoch(), false};
-}
-
-// Every regular file under folder: relative path -> contents; empty when
-// the folder is missing. Walks raw byte names, so it also sees names that
-// are not UTF-8 (as gcab writes them).
-inline QMap<QByteArray, QByteArray> treeOf(const QString& folder)
-{
-    namespace fs = std::filesystem;
-    const fs::path root = QFile::encodeName(folder).toStdString();
-    QMap<QByteArray, QByteArray> tree;
-    std::error_code missing;
-    for (const auto& entry : fs::recursive_directory_iterator(root, missing)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        if (entry.is_regular_file())
-            tree[QByteArray::fromStdString(entry.path().lexically_relative(root).string())] =
-                QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}});
-    }
-    return tree;
 }
 
 // The cabinet in memory; appends fail past failAfter bytes.

@@ -1,6 +1,6 @@
-// Extraction with -x of cabinets we did not write: one gcab wrote, and every
-// hostile cabinet of testdata/, which must fail with its own code and write
-// nothing outside the target folder.
+// Extraction with -x of cabinets we did not write: every hostile cabinet of
+// testdata/, which must fail with its own code and write nothing outside the
+// target folder.
 #include "CabTestKit.h"
 
 #include <QDir>
@@ -8,8 +8,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using cabtest::putFile;
-using cabtest::treeOf;
+using testsupport::filesUnder;
 using testsupport::entriesOf;
 
 namespace {
@@ -20,23 +19,6 @@ int extract(const QString& archive, const QString& target, const char* switches 
 }
 
 } // namespace
-
-TEST(Cab32Extract, ReadsWhatGcabWrites)
-{
-    QTemporaryDir dir;
-    const QString source = dir.filePath("source"), archive = dir.filePath("gcab.cab");
-    putFile(source + "/a.txt", cabtest::textBytes(100000));
-    putFile(source + "/sub/b.bin", cabtest::randomBytes(70000, 5));
-    putFile(source + "/sub/empty", {});
-    QByteArray output;
-    ASSERT_EQ(testsupport::runProgram("gcab", {"-c", "-z", archive, "a.txt", "sub/b.bin", "sub/empty"}, &output,
-                                      source),
-              0)
-        << output.constData();
-    EXPECT_EQ(CabCheckArchive(QFile::encodeName(archive).constData(), 2), 1);
-    ASSERT_EQ(extract(archive, dir.filePath("target")), CAB32_OK);
-    EXPECT_EQ(treeOf(dir.filePath("target")), treeOf(source));
-}
 
 // Every cabinet of testdata/: the code of -x, what CabCheckArchive says in
 // modes 1 (headers) and 2 (every checksum), and what -x left. Names are
@@ -50,7 +32,7 @@ TEST(Cab32Extract, EachHostileCabinetFailsWithItsCodeAndWritesNothingOutside)
         int mode1;
         int mode2;
         bool targetMade;
-        QByteArrayList written;
+        QStringList written;
     } rows[] = {
         {"dotdot-name.cab", CAB32_ERROR_UNSAFE_NAME, 1, 1, false, {}},
         {"nested-dotdot-name.cab", CAB32_ERROR_UNSAFE_NAME, 1, 1, false, {}},
@@ -71,7 +53,7 @@ TEST(Cab32Extract, EachHostileCabinetFailsWithItsCodeAndWritesNothingOutside)
         EXPECT_EQ(extract(archive, target, "-x -o -i"), row.code);
         EXPECT_EQ(CabCheckArchive(QFile::encodeName(archive).constData(), 1), row.mode1);
         EXPECT_EQ(CabCheckArchive(QFile::encodeName(archive).constData(), 2), row.mode2);
-        EXPECT_EQ(treeOf(target).keys(), row.written);
+        EXPECT_EQ(filesUnder(target).keys(), row.written);
         EXPECT_EQ(entriesOf(dir.path()), row.targetMade ? QStringList{"target"} : QStringList());
         EXPECT_FALSE(QFileInfo::exists("/tmp/evil.txt"));
     }

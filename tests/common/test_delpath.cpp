@@ -37,13 +37,11 @@ TEST_F(DelPathTest, DeletesAnAbsolutePathOnlyNeverFollowsALinkAndStopsAtAReadOnl
     EXPECT_EQ(m_message, QStringLiteral("Permission denied"));
 
     // A relative name must not reach an entry even from its own folder.
-    const QString before = QDir::currentPath();
-    QDir::setCurrent(m_dir.path());
+    const testsupport::CurrentFolder inside(m_dir.path());
     for (const QString& path : {at("missing"), QString(), QStringLiteral("outside"), QStringLiteral(".")}) {
         QString message;
         EXPECT_FALSE(FncDelPath(path, message)) << path.toStdString();
         EXPECT_EQ(message, QStringLiteral("指定されたパスが存在しません。"));
     }
-    QDir::setCurrent(before);
     EXPECT_EQ(testsupport::readBytes(precious), "keep");
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // Helpers of the clsCryptFile tests: a temporary folder, one key container
-// for the whole run, the events of a call, and the receiver's RC4.
+// for the whole run, and the events of a call.
 #include "crypto/clsCryptFile.h"
 #include "platform/crypto/OpenSslCryptoProvider.h"
 #include "TestSupport.h"
@@ -10,32 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <numeric>
 #include <vector>
 
 using testsupport::readBytes;
+using testsupport::rc4;
 using testsupport::writeBytes;
-
-// RC4 as CryptoAPI's base provider runs it (the 5 key bytes, then 11 zero
-// bytes of salt), written out here apart from the code under test.
-inline QByteArray rc4(const QByteArray& key5, QByteArray data)
-{
-    const QByteArray key = key5.left(5) + QByteArray(11, '\0');
-    std::array<std::uint8_t, 256> s{};
-    std::iota(s.begin(), s.end(), 0);
-    for (int i = 0, j = 0; i < 256; ++i) {
-        j = (j + s[i] + static_cast<std::uint8_t>(key[i % 16])) & 0xFF;
-        std::swap(s[i], s[j]);
-    }
-    for (int n = 0, i = 0, j = 0; n < data.size(); ++n) {
-        i = (i + 1) & 0xFF;
-        j = (j + s[i]) & 0xFF;
-        std::swap(s[i], s[j]);
-        data[n] = static_cast<char>(data[n] ^ s[(s[i] + s[j]) & 0xFF]);
-    }
-    return data;
-}
 
 // The real provider over a key container made once for the test program
 // (an RSA 2048 pair takes a moment to make).
@@ -45,15 +24,6 @@ inline std::shared_ptr<platform::OpenSslCryptoProvider> sharedTestProvider()
     static const auto provider = std::make_shared<platform::OpenSslCryptoProvider>(
         platform::OpenSslCryptoProvider::Options{folder.filePath(QStringLiteral("keys"))});
     return provider;
-}
-
-// The shared provider; components looked for in folder only.
-inline clsCryptFile::Environment testEnvironment(const QString& folder)
-{
-    clsCryptFile::Environment env;
-    env.provider = sharedTestProvider();
-    env.componentLookup = platform::ComponentLookup{folder, false};
-    return env;
 }
 
 using Totals = std::vector<std::pair<std::int32_t, std::int32_t>>;
@@ -88,7 +58,9 @@ protected:
 
     QTemporaryDir m_folder;
     QString m_outFile = path("out");
-    clsCryptFile::Environment m_env = testEnvironment(m_folder.path());
+    // The shared provider; components looked for in the test's folder only.
+    clsCryptFile::Environment m_env{.provider = sharedTestProvider(), .files = nullptr,
+                                    .componentLookup = platform::ComponentLookup{m_folder.path(), false}};
     Totals m_crypting;
     int m_crypted = 0;
     QString m_message;

@@ -1,17 +1,26 @@
 #pragma once
 
-#include <QByteArray>
-#include <QMap>
-#include <QString>
+#include "TestSupport.h"
+
+#include <QCryptographicHash>
 
 // What the receiver does with a delivered file, built without the code under
 // test: RC4 under MD5("Zubq")[0..4] + 11 zero bytes, then cabextract.
 namespace receiver {
 
-QByteArray decrypt(const QByteArray& encrypted);
+inline QByteArray decrypt(const QByteArray& encrypted)
+{
+    return testsupport::rc4(QCryptographicHash::hash("Zubq", QCryptographicHash::Md5), encrypted);
+}
 
-// Extracts a CAB with cabextract -e CP932; file name → content. ok is false
+// Extracts a CAB below scratchFolder; file name -> content. ok is false
 // when cabextract failed.
-QMap<QString, QByteArray> extract(const QByteArray& cab, const QString& scratchFolder, bool& ok);
+inline QMap<QString, QByteArray> extract(const QByteArray& cab, const QString& scratchFolder, bool& ok)
+{
+    const QString archive = scratchFolder + QStringLiteral("/received.cab");
+    const QString folder = scratchFolder + QStringLiteral("/extracted");
+    ok = testsupport::writeBytes(archive, cab) && testsupport::cabextract(archive, folder) == 0;
+    return testsupport::filesUnder(folder);
+}
 
 } // namespace receiver

@@ -22,13 +22,11 @@ void RunFixture::SetUp()
     writeValidSettings();
 }
 
-void RunFixture::writeSetting(const QString& key, const QString& value)
+void RunFixture::writeSetting(settings::Field field, const QString& value)
 {
-    using namespace settings;
-    const bool user = QStringList{kKeyHoukoku, kKeyUserId, kKeyPassword, kKeyMailAdress}.contains(key);
+    const settings::FieldInfo& info = settings::fieldInfo(field);
     clsIniFile ini;
-    ASSERT_TRUE(ini.WriteIniValue(value, user ? kSectionUser : kSectionSystem, key, iniPath()))
-        << ini.GetErrMessage().toStdString();
+    ASSERT_TRUE(ini.WriteIniValue(value, info.section, info.key, iniPath())) << ini.GetErrMessage().toStdString();
 }
 
 void RunFixture::writeValidSettings()
@@ -58,14 +56,6 @@ void RunFixture::resetRun()
     m_window.waitPointer.clear();
     for (const QString& log : QDir(m_context.programFolder).entryList({QStringLiteral("Err_*")}))
         QFile::remove(m_context.programFolder + QLatin1Char('/') + log);
-}
-
-QStringList RunFixture::boxTexts() const
-{
-    QStringList texts;
-    for (const auto& box : m_boxes.boxes)
-        texts << box.text;
-    return texts;
 }
 
 QStringList RunFixture::errorLogs() const

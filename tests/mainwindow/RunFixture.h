@@ -51,6 +51,11 @@ inline const QString kOutName = QStringLiteral("TMPA12320261206030405.txt");
 inline const QString kSuccess = QStringLiteral("トルメアﾌｧｲﾙは2026年12月06日03時04分05秒正常に出力されました。\r\n"
                                                "出力ﾌｧｲﾙ名はTMPA12320261206030405.txtです。");
 
+// The header line of a run over the valid settings, as the receiver reads it
+// (CP932): トルメア,A123,パス,word1,reply@example.jp
+inline const QByteArray kHeader
+    = QByteArray::fromHex("8367838b83818341") + ",A123," + QByteArray::fromHex("83708358") + ",word1,reply@example.jp\r\n";
+
 // A program folder with valid settings, report files and folders in a
 // temporary tree; a fixed clock that a test may move.
 class RunFixture : public ::testing::Test {
@@ -60,7 +65,7 @@ protected:
     QString at(const QString& relative) const { return m_root.filePath(relative); }
     QString outPath() const { return at(QStringLiteral("output/") + kOutName); }
     QString iniPath() const { return settings::iniPath(m_context.programFolder); }
-    void writeSetting(const QString& key, const QString& value);
+    void writeSetting(settings::Field field, const QString& value);
     // Writes the eight settings the way the settings window saves them.
     void writeValidSettings();
     QString addReport(const QString& relativePath, const QByteArray& content);
@@ -68,7 +73,7 @@ protected:
     // For another run in the same test: a new run, no boxes, reports or error logs.
     void resetRun();
     // Texts of the boxes shown so far.
-    QStringList boxTexts() const;
+    QStringList boxTexts() const { return m_boxes.texts(); }
     // The error logs in the program folder, as "name: decoded record".
     QStringList errorLogs() const;
     // Everything below the work-folder setting (the runs' work folders).

@@ -1,5 +1,5 @@
-// Faults a user meets during a run: the machine changes under it, a folder
-// turns read-only, the output folder's disk is full.
+// Faults a user meets during a run: the output folder's disk is full, a
+// folder turns read-only.
 #include "RunFixture.h"
 
 #include <QDir>
@@ -7,44 +7,13 @@
 
 using RunFaultTest = RunFixture;
 
-// The listed file is removed, or replaced by a folder, between the check
-// and its copy.
-TEST_F(RunFaultTest, ListedFileGoneOrAFolderAfterTheCheck)
-{
-    const QString report = addReport(QStringLiteral("report.xls"), "x");
-    for (const bool folder : {false, true}) {
-        resetRun();
-        QDir().rmdir(report);
-        testsupport::writeBytes(report, "x");
-        m_window.onKeepPainted = [&] {
-            if (QFileInfo(report).isFile() && QFile::remove(report) && folder)
-                QDir().mkdir(report);
-        };
-        run().cmdSend_Click();
-        EXPECT_EQ(failed(QStringLiteral("FncMoveFile")),
-                  (folder ? QStringLiteral("Is a directory\r\n") : QStringLiteral("No such file or directory\r\n")) + report);
-    }
-}
-
-TEST_F(RunFaultTest, ReadOnlyTargetIsNotReplacedEvenOnYes)
-{
-    addReport(QStringLiteral("report.xls"), "x");
-    ASSERT_TRUE(testsupport::writeBytes(outPath(), "earlier"));
-    QFile::setPermissions(outPath(), QFile::ReadOwner);
-    m_boxes.answers = {BoxAnswer::Yes};
-    run().cmdSend_Click();
-    EXPECT_EQ(failed(QStringLiteral("FncTamberlox"), 2), QStringLiteral("Permission denied\r\n") + outPath());
-    EXPECT_EQ(testsupport::readBytes(outPath()), "earlier");
-    EXPECT_EQ(testsupport::entriesOf(at(QStringLiteral("output"))), QStringList{kOutName});
-}
-
 TEST_F(RunFaultTest, FullOutputFolderLeavesNoPartialFile)
 {
     const QString output = at(QStringLiteral("small-output"));
     QDir().mkpath(output);
     if (::mount("tmpfs", QFile::encodeName(output).constData(), "tmpfs", 0, "size=64k") != 0)
         GTEST_SKIP() << "a small tmpfs needs mount rights";
-    writeSetting(settings::kKeyOutput, output);
+    writeSetting(settings::Field::Output, output);
     // Incompressible, so the archive cannot fit in 64 KiB.
     QByteArray noise(300000, '\0');
     quint32 state = 12345;

@@ -8,23 +8,18 @@
 #include <QFileInfo>
 #include <csignal>
 #include <sys/wait.h>
-#include <unistd.h>
 
 TEST_F(RunFixture, NextStartRemovesWhatAKilledRunLeftAndNothingElse)
 {
     addReport(QStringLiteral("report.xls"), "data");
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    const int status = testsupport::statusOfChild([this] {
         m_window.onKeepPainted = [this] {
             if (QFileInfo::exists(run().strWorkDir() + QStringLiteral("/Temp/MAIN_TEXT.txt")))
                 ::raise(SIGKILL);
         };
         run().cmdSend_Click();
-        ::_exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+        return true;
+    });
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "status " << status;
     ASSERT_TRUE(QFileInfo::exists(at(QStringLiteral("work/WorkSpace/Temp/MAIN_TEXT.txt"))));
 

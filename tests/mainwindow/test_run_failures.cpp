@@ -7,12 +7,15 @@
 
 using RunFailureTest = RunFixture;
 
-TEST_F(RunFailureTest, EmptyListOrMissingFilesStopBeforeAnyStep)
+// The list's checks: the empty list; then the missing entries (a folder
+// counts as missing), and in a list made before names were checked the
+// names Windows cannot hold, are selected, the others not. Nothing is
+// logged or made.
+TEST_F(RunFailureTest, ListChecksStopBeforeAnyStepAndSelectTheEntriesAtFault)
 {
     run().cmdSend_Click();
     EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("暗号化するﾌｧｲﾙを指定してください。")});
 
-    // Every missing entry is selected, the others are not; a folder counts as missing.
     addReport(QStringLiteral("here.xls"), "x");
     m_window.entries.push_back({at(QStringLiteral("reports/gone1.xls")), false});
     m_window.entries.push_back({at(QStringLiteral("reports")), false});
@@ -22,31 +25,26 @@ TEST_F(RunFailureTest, EmptyListOrMissingFilesStopBeforeAnyStep)
     EXPECT_TRUE(!m_window.entries[0].selected && m_window.entries[1].selected && m_window.entries[2].selected);
     EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("存在しないﾌｧｲﾙが指定されています。\r\n"
                                                      "ﾘｽﾄで選択されているﾌｧｲﾙを確認してください。")});
-    EXPECT_EQ(errorLogs() + workFolders(), QStringList());
-    EXPECT_EQ(m_window.waitPointer, (std::vector<bool>{true, false, true, false}));
-}
 
-TEST_F(RunFailureTest, MissingSettingsFileShowsTheBoxBeforeLogging)
-{
-    addReport(QStringLiteral("report.xls"), "data");
-    ASSERT_TRUE(QFile::remove(iniPath()));
-    QStringList logsWhenBoxShown{QStringLiteral("<no box>")};
-    m_boxes.onShow = [&](BoxKind) { logsWhenBoxShown = errorLogs(); };
+    m_window.entries.resize(1);
+    const QString colon = addReport(QStringLiteral("a:b.xls"), "x");
+    m_boxes.boxes.clear();
     run().cmdSend_Click();
-    EXPECT_TRUE(logsWhenBoxShown.isEmpty());
-    EXPECT_EQ(failed(QStringLiteral("INIファイル存在エラー")),
-              QStringLiteral("設定ファイルが存在しません。\r\n設定ファイルを確認してください。"));
+    EXPECT_TRUE(!m_window.entries[0].selected && m_window.entries[1].selected);
+    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("ﾌｧｲﾙ名にWindowsで使えない文字「:」が含まれています。\r\n")
+                                      + colon + QStringLiteral("\r\nﾌｧｲﾙ名を変更して再度指定してください。")});
+    EXPECT_EQ(errorLogs() + workFolders(), QStringList());
+    EXPECT_EQ(m_window.waitPointer, (std::vector<bool>{true, false, true, false, true, false}));
 }
 
-// Each step that fails: its message (or the system's own),
-// its error log, no work folder, the list kept; an output only from a failure
-// after the delivery. Relative folders, though they exist below the current
-// folder, are refused and nothing is made there.
+// Each step that fails (the settings file gone first): its message (or the
+// system's own), its error log, no work folder, the list kept; an output only
+// from a failure after the delivery. Relative folders, though they exist
+// below the current folder, are refused and nothing is made there.
 TEST_F(RunFailureTest, EachStepFailsWithItsMessageAndLeavesNoWorkFolder)
 {
     addReport(QStringLiteral("report.xls"), "data");
-    const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(m_root.path()));
+    const testsupport::CurrentFolder inside(m_root.path());
     const QString badWork = QStringLiteral("作業ﾌｫﾙﾀﾞの指定に誤りがあります｡\r\n設定ﾌｧｲﾙの作業フォルダを確認してください。");
     const QString goneTempLog = at(QStringLiteral("gone/templog"));
     const auto archiverMissing = [this] {
@@ -60,23 +58,25 @@ TEST_F(RunFailureTest, EachStepFailsWithItsMessageAndLeavesNoWorkFolder)
         std::function<void()> setup;
         QString message; // exact; none for a system text of its own
     } steps[] = {
-        {"FncCrtWorkSpace", [&] { writeSetting(settings::kKeyTemp, at(QStringLiteral("no-such-work"))); }, badWork},
-        {"FncCrtWorkSpace", [&] { writeSetting(settings::kKeyTemp, QStringLiteral("work")); }, badWork},
+        {"INIファイル存在エラー", [&] { QFile::remove(iniPath()); },
+         QStringLiteral("設定ファイルが存在しません。\r\n設定ファイルを確認してください。")},
+        {"FncCrtWorkSpace", [&] { writeSetting(settings::Field::Temp, at(QStringLiteral("no-such-work"))); }, badWork},
+        {"FncCrtWorkSpace", [&] { writeSetting(settings::Field::Temp, QStringLiteral("work")); }, badWork},
         {"FncMoveFile", [&] { addReport(QStringLiteral("README"), "x"); },
          QStringLiteral("プロシージャの呼び出し、または引数が不正です。\r\n") + at(QStringLiteral("reports/README"))},
-        {"FncCrtText", [&] { writeSetting(settings::kKeyPassword, QStringLiteral("not a stored password")); }, {}},
+        {"FncCrtText", [&] { writeSetting(settings::Field::Password, QStringLiteral("not a stored password")); }, {}},
         {"FncCompress", archiverMissing, {}},
-        {"FncTamberlox", [&] { writeSetting(settings::kKeyOutput, at(QStringLiteral("no-such-output"))); },
+        {"FncTamberlox", [&] { writeSetting(settings::Field::Output, at(QStringLiteral("no-such-output"))); },
          QStringLiteral("暗号化ﾌｧｲﾙの出力先ﾌｫﾙﾀﾞの指定に誤りがあります｡\r\n設定ﾌｧｲﾙのﾌｧｲﾙ出力先ﾌｫﾙﾀﾞを確認してください。")},
-        {"FncMoveLog", [&] { writeSetting(settings::kKeyTempLog, QStringLiteral("templog")); },
+        {"FncMoveLog", [&] { writeSetting(settings::Field::TempLog, QStringLiteral("templog")); },
          QStringLiteral("No such file or directory\r\ntemplog")},
-        {"FncMoveLog", [&] { writeSetting(settings::kKeyTempLog, goneTempLog); },
+        {"FncMoveLog", [&] { writeSetting(settings::Field::TempLog, goneTempLog); },
          QStringLiteral("No such file or directory\r\n") + goneTempLog},
         // A file where the run log's folder should be made.
         {"FncCrtLogFile", [&] { testsupport::writeBytes(at(QStringLiteral("log/TORMEA_REPORT")), "in the way"); }, {}},
     };
     for (const auto& step : steps) {
-        const QString label = QString::fromLatin1(step.label);
+        const QString label = QString::fromUtf8(step.label);
         SCOPED_TRACE(label.toStdString() + step.message.toStdString());
         writeValidSettings();
         QFile::remove(outPath());
@@ -91,7 +91,6 @@ TEST_F(RunFailureTest, EachStepFailsWithItsMessageAndLeavesNoWorkFolder)
         EXPECT_EQ(QFileInfo::exists(outPath()), label == "FncMoveLog" || label == "FncCrtLogFile");
         m_context.components.programFolder = platform::programFolder();
     }
-    QDir::setCurrent(previous);
 }
 
 TEST_F(RunFailureTest, OverwriteRefusedLeavesTheExistingFile)
@@ -104,16 +103,4 @@ TEST_F(RunFailureTest, OverwriteRefusedLeavesTheExistingFile)
     EXPECT_EQ(testsupport::readBytes(outPath()), "earlier");
     EXPECT_TRUE(testsupport::entriesOf(at(QStringLiteral("templog"))).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(at(QStringLiteral("log/TORMEA_REPORT"))));
-}
-
-// A list made before names were checked: the run refuses it up front.
-TEST_F(RunFailureTest, NameWindowsCannotHoldIsRefusedBeforeAnyStep)
-{
-    addReport(QStringLiteral("report.xls"), "data");
-    const QString colon = addReport(QStringLiteral("a:b.xls"), "x");
-    run().cmdSend_Click();
-    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("ﾌｧｲﾙ名にWindowsで使えない文字「:」が含まれています。\r\n")
-                                      + colon + QStringLiteral("\r\nﾌｧｲﾙ名を変更して再度指定してください。")});
-    EXPECT_TRUE(!m_window.entries[0].selected && m_window.entries[1].selected);
-    EXPECT_EQ(errorLogs() + workFolders(), QStringList());
 }

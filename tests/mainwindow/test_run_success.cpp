@@ -1,14 +1,7 @@
 #include "RunFixture.h"
 #include "Receiver.h"
 
-namespace {
-
-// The header line the receiver reads, in CP932: トルメア,A123,パス,word1,reply@example.jp
-const QByteArray kHeader
-    = QByteArray::fromHex("8367838b83818341") + ",A123," + QByteArray::fromHex("83708358") + ",word1,reply@example.jp\r\n";
 using RunSuccessTest = RunFixture;
-
-} // namespace
 
 // Over an earlier output: the question accepted replaces it.
 TEST_F(RunSuccessTest, ReceiverGetsEveryStagedFileAndTheUserTheLogs)
@@ -26,7 +19,7 @@ TEST_F(RunSuccessTest, ReceiverGetsEveryStagedFileAndTheUserTheLogs)
     run().cmdSend_Click();
 
     ASSERT_EQ(boxTexts(), (QStringList{QStringLiteral("既に同じ名前の暗号化ﾌｧｲﾙが存在します。\r\n上書きしますか？"), kSuccess}));
-    EXPECT_TRUE(m_boxes.boxes[0].kind == BoxKind::Confirmation && m_boxes.boxes[0].title == QStringLiteral("Tamberlox"));
+    EXPECT_EQ(m_boxes.boxes[0].kind, BoxKind::Confirmation);
     EXPECT_EQ(m_boxes.boxes[1].kind, BoxKind::Information);
     EXPECT_TRUE(errorLogs().isEmpty());
     EXPECT_EQ(testsupport::entriesOf(at(QStringLiteral("output"))), QStringList{kOutName});
@@ -60,7 +53,7 @@ TEST_F(RunSuccessTest, ReceiverGetsEveryStagedFileAndTheUserTheLogs)
 
 TEST_F(RunSuccessTest, MissingLogFolderFallsBackToDocumentsWithANotice)
 {
-    writeSetting(settings::kKeyLog, at(QStringLiteral("no-such-log")));
+    writeSetting(settings::Field::Log, at(QStringLiteral("no-such-log")));
     addReport(QStringLiteral("r.txt"), "x");
     run().cmdSend_Click();
     const QString fallback = at(QStringLiteral("documents/TORMEA_REPORT"));

@@ -34,7 +34,7 @@ TEST_F(StagingTest, WorkFolderNamesAccumulateSuffixesAndClashingNamesGetNumbers)
 
     // The setting names a file: it exists, but nothing can be made inside it.
     testsupport::writeBytes(at(QStringLiteral("work-file")), "x");
-    writeSetting(settings::kKeyTemp, at(QStringLiteral("work-file")));
+    writeSetting(settings::Field::Temp, at(QStringLiteral("work-file")));
     m_run.reset();
     run().FncCrtWorkSpace(message, ok);
     EXPECT_FALSE(ok);

@@ -8,7 +8,6 @@
 
 #include <csignal>
 #include <sys/wait.h>
-#include <unistd.h>
 
 using testsupport::entriesOf;
 using testsupport::readBytes;
@@ -21,15 +20,9 @@ TEST(KilledCopy, LeavesTheOldTargetAndOnlyAHiddenTemporaryFile)
     const QString target = dir.filePath(QStringLiteral("out.txt"));
     ASSERT_TRUE(writeBytes(source, QByteArray(3 << 20, 'r')));
     ASSERT_TRUE(writeBytes(target, "earlier output"));
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        // Killed right after the first piece reached the temporary file.
-        platform::copyFile(source, target, 0600, [](qint64) { return ::raise(SIGKILL) == 0; });
-        ::_exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    // Killed right after the first piece reached the temporary file.
+    const int status = testsupport::statusOfChild(
+        [&] { return platform::copyFile(source, target, 0600, [](qint64) { return ::raise(SIGKILL) == 0; }) == 0; });
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "status " << status;
     EXPECT_EQ(readBytes(target), "earlier output");
     const QStringList left = entriesOf(dir.path());

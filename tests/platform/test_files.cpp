@@ -1,6 +1,5 @@
 #include "platform/ComponentLookup.h"
 #include "platform/FileTests.h"
-#include "platform/Folders.h"
 
 #include "TestSupport.h"
 
@@ -25,18 +24,9 @@ TEST(FileTests, HiddenEntriesAndRelativePathsAreNotSeenAndFoldersAreNoFiles)
     EXPECT_TRUE(!fileExists(folder) && entryExists(folder + QLatin1Char('/')) && folderExists(folder));
     EXPECT_FALSE(entryExists(dir.filePath(QStringLiteral("missing"))) || entryExists(QString()));
     EXPECT_FALSE(fileExists(dir.filePath(QStringLiteral("REPORT.TXT"))));
-    const QString before = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const testsupport::CurrentFolder inside(dir.path());
     EXPECT_FALSE(fileExists(QStringLiteral("report.txt")) || entryExists(QStringLiteral("folder"))
                  || folderExists(QStringLiteral("folder")));
-    ASSERT_TRUE(QDir::setCurrent(before));
-}
-
-TEST(Folders, ProgramAndDocumentsFoldersExistWithoutTrailingSlash)
-{
-    for (const QString& folder : {programFolder(), documentsFolder()})
-        EXPECT_TRUE(QFileInfo(folder).isDir() && !folder.endsWith(QLatin1Char('/'))) << folder.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(programFolder() + QStringLiteral("/test_platform")));
 }
 
 TEST(ComponentLookup, ProgramFolderFirstThenTheSystemsSearch)

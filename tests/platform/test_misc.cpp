@@ -2,22 +2,12 @@
 // locks in one process).
 #include "platform/InstanceLock.h"
 
+#include "TestSupport.h"
+
 #include <QFileInfo>
 #include <QLockFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-// True when body answered true in a child process.
-template <typename Body> static bool inChild(Body body)
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(body() ? 0 : 1);
-    int status = 0;
-    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 TEST(InstanceLock, SecondCopyIsRefusedAndACrashedCopysLockIsTakenOver)
 {
@@ -26,9 +16,10 @@ TEST(InstanceLock, SecondCopyIsRefusedAndACrashedCopysLockIsTakenOver)
     {
         platform::InstanceLock first(path);
         ASSERT_TRUE(first.tryLock());
-        EXPECT_TRUE(inChild([&] { return !platform::InstanceLock(path).tryLock(); }));
+        EXPECT_EQ(testsupport::statusOfChild([&] { return !platform::InstanceLock(path).tryLock(); }), 0);
     }
     // A copy that ends without releasing (never deleted: it "crashes").
-    ASSERT_TRUE(inChild([&] { return (new QLockFile(path))->tryLock(0); }) && QFileInfo::exists(path));
+    ASSERT_EQ(testsupport::statusOfChild([&] { return (new QLockFile(path))->tryLock(0); }), 0);
+    ASSERT_TRUE(QFileInfo::exists(path));
     EXPECT_TRUE(platform::InstanceLock(path).tryLock());
 }

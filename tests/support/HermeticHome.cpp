@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <sys/stat.h>
+#include <utility>
 #include <unistd.h>
 
 namespace testsupport {
@@ -22,23 +22,15 @@ void removeHome()
         std::filesystem::remove_all(g_home, ignored);
 }
 
-void makeFolder(const std::string& path)
-{
-    if (::mkdir(path.c_str(), 0700) != 0) {
-        std::perror(path.c_str());
-        std::exit(2);
-    }
-}
-
 } // namespace
 
 void enterHermeticHome()
 {
+    namespace fs = std::filesystem;
     const char* scratch = std::getenv("TAMBERLOX_TEST_SCRATCH");
-    std::string base = scratch != nullptr && *scratch != '\0' ? scratch : std::filesystem::temp_directory_path().string();
-    std::error_code ignored;
-    std::filesystem::create_directories(base, ignored);
-    std::string pattern = base + "/home-XXXXXX";
+    const fs::path base = scratch != nullptr && *scratch != '\0' ? fs::path(scratch) : fs::temp_directory_path();
+    fs::create_directories(base); // throws, and the program stops with the reason
+    std::string pattern = (base / "home-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         std::perror(pattern.c_str());
         std::exit(2);
@@ -46,18 +38,16 @@ void enterHermeticHome()
     g_home = pattern;
     g_owner = ::getpid();
     std::atexit(removeHome);
-    const struct {
-        const char* variable;
-        const char* folder;
-    } places[] = {
+    const std::pair<const char*, const char*> places[] = {
         {"XDG_CONFIG_HOME", "/.config"}, {"XDG_DATA_HOME", "/.local/share"}, {"XDG_CACHE_HOME", "/.cache"},
         {"XDG_STATE_HOME", "/.local/state"}, {"XDG_RUNTIME_DIR", "/runtime"}, {"TMPDIR", "/tmp"},
     };
     ::setenv("HOME", g_home.c_str(), 1);
-    makeFolder(g_home + "/.local");
-    for (const auto& place : places) {
-        makeFolder(g_home + place.folder);
-        ::setenv(place.variable, (g_home + place.folder).c_str(), 1);
+    for (const auto& [variable, relative] : places) {
+        const std::string folder = g_home + relative;
+        fs::create_directories(folder);
+        fs::permissions(folder, fs::perms::owner_all); // Qt wants its runtime folder private
+        ::setenv(variable, folder.c_str(), 1);
     }
 }
 

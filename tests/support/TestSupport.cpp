@@ -1,10 +1,16 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <numeric>
 
 namespace testsupport {
 
@@ -30,6 +36,16 @@ QStringList entriesOf(const QString& folder)
                                   QDir::Name);
 }
 
+QMap<QString, QByteArray> filesUnder(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString path = it.next();
+        files.insert(QDir(folder).relativeFilePath(path), readBytes(path));
+    }
+    return files;
+}
+
 int runProgram(const QString& program, const QStringList& arguments, QByteArray* output,
                const QString& workingFolder)
 {
@@ -47,12 +63,46 @@ int runProgram(const QString& program, const QStringList& arguments, QByteArray*
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
+int cabextract(const QString& archive, const QString& folder, QByteArray* output)
+{
+    return runProgram(QStringLiteral("cabextract"), {QStringLiteral("-q"), QStringLiteral("-e"), QStringLiteral("CP932"),
+                                                     QStringLiteral("-d"), folder, archive},
+                      output);
+}
+
+int statusOfChild(const std::function<bool()>& body)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(body() ? 0 : 1);
+    int status = -1;
+    return child > 0 && ::waitpid(child, &status, 0) == child ? status : -1;
+}
+
 unsigned fileMode(const QString& path)
 {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return ~0u;
     return info.st_mode & 0777;
+}
+
+QByteArray rc4(const QByteArray& key5, QByteArray data)
+{
+    const QByteArray key = key5.left(5) + QByteArray(11, '\0');
+    std::array<std::uint8_t, 256> s{};
+    std::iota(s.begin(), s.end(), 0);
+    for (int i = 0, j = 0; i < 256; ++i) {
+        j = (j + s[i] + static_cast<std::uint8_t>(key[i % 16])) & 0xFF;
+        std::swap(s[i], s[j]);
+    }
+    for (int n = 0, i = 0, j = 0; n < data.size(); ++n) {
+        i = (i + 1) & 0xFF;
+        j = (j + s[i]) & 0xFF;
+        std::swap(s[i], s[j]);
+        data[n] = static_cast<char>(data[n] ^ s[(s[i] + s[j]) & 0xFF]);
+    }
+    return data;
 }
 
 } // namespace testsupport

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -11,6 +13,8 @@
 
 #include <ostream>
 
+#include <gtest/gtest.h>
+
 // Readable texts in failure reports.
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& text, std::ostream* out)
@@ -19,13 +23,12 @@ inline void PrintTo(const QString& text, std::ostream* out)
 }
 QT_END_NAMESPACE
 
-// Records every box (kind, title, text) and answers from a script; a box
-// with no scripted answer gets Ok or No. onShow runs as a box opens.
+// Records every box (kind, text) and answers from a script; a box with no
+// scripted answer gets Ok or No. onShow runs as a box opens.
 class RecordingMessageBox : public IMessageBox {
 public:
     struct Box {
         BoxKind kind;
-        QString title;
         QString text;
     };
 
@@ -33,7 +36,7 @@ public:
     {
         if (onShow)
             onShow(kind);
-        boxes.push_back({kind, boxTitle(kind), text});
+        boxes.push_back({kind, text});
         if (!answers.empty()) {
             const BoxAnswer answer = answers.front();
             answers.pop_front();
@@ -42,12 +45,34 @@ public:
         return boxHasYesNo(kind) ? BoxAnswer::No : BoxAnswer::Ok;
     }
 
+    QStringList texts() const
+    {
+        QStringList all;
+        for (const Box& box : boxes)
+            all << box.text;
+        return all;
+    }
+
     std::vector<Box> boxes;
     std::deque<BoxAnswer> answers;
     std::function<void(BoxKind)> onShow;
 };
 
 namespace testsupport {
+
+// The current folder for a scope; the previous one comes back also when an
+// assertion ends the test early.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const QString& folder) : m_previous(QDir::currentPath())
+    {
+        EXPECT_TRUE(QDir::setCurrent(folder)) << folder.toStdString();
+    }
+    ~CurrentFolder() { QDir::setCurrent(m_previous); }
+
+private:
+    QString m_previous;
+};
 
 // The whole file as bytes; empty when it cannot be read.
 QByteArray readBytes(const QString& path);
@@ -58,10 +83,25 @@ bool writeBytes(const QString& path, const QByteArray& bytes);
 // Names in a folder, hidden ones included, sorted.
 QStringList entriesOf(const QString& folder);
 
+// Every file under folder, hidden ones included: relative path -> contents;
+// empty when the folder is missing.
+QMap<QString, QByteArray> filesUnder(const QString& folder);
+
 // Runs a program and returns its exit code (-1 when it did not start);
 // standard output and error are collected into output.
 int runProgram(const QString& program, const QStringList& arguments, QByteArray* output = nullptr,
                const QString& workingFolder = QString());
+
+// The receiver's extractor: cabextract, names read as CP932, into folder.
+int cabextract(const QString& archive, const QString& folder, QByteArray* output = nullptr);
+
+// RC4 as CryptoAPI's base provider runs it (the 5 key bytes, then 11 zero
+// bytes of salt), written out here apart from the code under test.
+QByteArray rc4(const QByteArray& key5, QByteArray data);
+
+// Runs body in a forked child, which exits with 0 when body answers true
+// and 1 otherwise; the child's wait status, or -1 when there was no child.
+int statusOfChild(const std::function<bool()>& body);
 
 // Permission bits of a file (st_mode & 0777), or ~0u when it is missing.
 unsigned fileMode(const QString& path);

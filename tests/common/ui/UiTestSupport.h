@@ -7,7 +7,6 @@
 #include "settings/SettingsModel.h"
 
 #include <QTemporaryDir>
-#include <ranges>
 #include <gtest/gtest.h>
 
 // The file and folder dialogs answer from one script (nullopt or no answer
@@ -47,11 +46,7 @@ protected:
     UiServices services() { return { m_dialogs, m_dialogs, m_dialogs }; }
     // Eight values that pass every check, saved as the settings window does.
     void writeValidSettings();
-    QStringList boxTexts() const
-    {
-        auto texts = m_boxes.boxes | std::views::transform(&RecordingMessageBox::Box::text);
-        return { texts.begin(), texts.end() };
-    }
+    QStringList boxTexts() const { return m_boxes.texts(); }
 
     QTemporaryDir m_root;
     RecordingMessageBox m_boxes;

@@ -43,8 +43,7 @@ TEST_F(SettingsWindow, ChecksRunPassByPassWithTheFocusOnTheFailingBoxThenSaves)
         { Field::Password, QString(60, 'p'), "ｼｽﾃﾑ設定の作業ﾌｫﾙﾀﾞの出力先に使用できない文字 \" が含まれています。", Field::Temp },
         { Field::Temp, root, "USER設定のパスワードが入力文字数をオーバーしています\r\n"
                              "暗号化して保存すると280ﾊﾞｲﾄになり、上限の254ﾊﾞｲﾄを超えます。", Field::Password } };
-    const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(root));
+    const testsupport::CurrentFolder inside(root);
     open();
     for (Field field : settings::kFields)
         setText(field, QString());
@@ -68,7 +67,6 @@ TEST_F(SettingsWindow, ChecksRunPassByPassWithTheFocusOnTheFailingBoxThenSaves)
     const QStringList typed = texts();
     open();
     EXPECT_EQ(texts(), typed) << "the saved values, the password deciphered";
-    QDir::setCurrent(previous);
 }
 
 // The password cannot be enciphered: nothing is written. A write that
