@@ -1,6 +1,6 @@
 // clsCab32 against a fake component (the command line it hands over, byte
-// for byte, and the texts GetErrMsg gives), with none that can be used, and
-// with the real one.
+// for byte, and the texts GetErrMsg gives) and with none that can be used;
+// the run's tests use the real one.
 #include "FakeCab32.h"
 #include "TestSupport.h"
 #include "archive/clsCab32.h"
@@ -132,13 +132,3 @@ TEST_F(clsCab32Test, ShowsEachFailureAndKeepsTheFirstText)
     }
 }
 
-// The real component ("." is the program's folder) unpacks what it packed.
-TEST_F(clsCab32Test, TheComponentPacksAndUnpacksJapaneseNames)
-{
-    const QString name = QStringLiteral("添付/月次報告表.xls");
-    testsupport::writeBytes(m_dir.filePath("w/" + name), name.toUtf8());
-    clsCab32 pack = make("@/w", "@/TEMPU_FILE.cab", 0, "."), unpack = make("@/TEMPU_FILE.cab", {}, 0, ".");
-    ASSERT_TRUE(pack.Cabcmp(&m_owner)) << pack.GetErrMsg().toStdString();
-    ASSERT_TRUE(unpack.Cabcmp(&m_owner)) << unpack.GetErrMsg().toStdString();
-    EXPECT_EQ(testsupport::readBytes(m_dir.filePath("TEMPU_FILE/" + name)), name.toUtf8());
-}

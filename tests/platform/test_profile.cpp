@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <gtest/gtest.h>
 
-using platform::getProfileInt;
 using platform::getProfileString;
 using platform::writeProfileString;
 using testsupport::readBytes;
@@ -56,14 +55,6 @@ TEST_F(ProfileTest, ReadsHandWrittenFileAsWindowsDoes)
         EXPECT_EQ(read(name[0], name[1]), value) << name[0].constData() << "/" << name[1].constData();
     // A folder where the file should be reads as missing.
     EXPECT_EQ(getProfileString("user", "dq", "", 255, m_dir.path()), "");
-}
-
-TEST_F(ProfileTest, IntegerReadTakesLeadingDigits)
-{
-    EXPECT_EQ(getProfileInt("N", "a", 7, path()), 7);
-    ASSERT_TRUE(writeBytes(path(), "[N]\r\na=  42abc\r\nb=0x1A\r\nc=abc\r\nd=-5\r\ne=\"17\"\r\n"));
-    for (const auto& [key, value] : {std::pair{"a", 42}, {"b", 26}, {"c", 0}, {"d", -5}, {"e", 17}})
-        EXPECT_EQ(getProfileInt("N", key, 9, path()), value) << key;
 }
 
 // 254 bytes at most (size - 1 for a smaller buffer); a double-byte

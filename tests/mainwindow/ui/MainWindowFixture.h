@@ -52,7 +52,6 @@ protected:
         QDragEnterEvent enter(QPoint(1, 1), offered, &data, Qt::LeftButton, keys);
         QApplication::sendEvent(target, &enter);
         QDropEvent dropped(QPointF(1, 1), offered, &data, Qt::LeftButton, keys);
-        EXPECT_EQ(dropped.proposedAction(), proposeMove ? Qt::MoveAction : Qt::CopyAction);
         if (enter.isAccepted())
             QApplication::sendEvent(target, &dropped);
         QCoreApplication::processEvents(); // the window takes the files after the drop returned
