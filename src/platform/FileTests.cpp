@@ -50,6 +50,11 @@ bool folderExists(const QString& path)
     return seen(path, info) && S_ISDIR(info.st_mode);
 }
 
+bool isHidden(const QString& path)
+{
+    return isHiddenName(path);
+}
+
 bool isReadOnly(const QString& path)
 {
     struct stat info {};

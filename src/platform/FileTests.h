@@ -18,6 +18,10 @@ bool fileExists(const QString& path);
 // True when a folder of that name exists and is not hidden.
 bool folderExists(const QString& path);
 
+// True when the entry's name marks it hidden (it begins with "."), whether
+// or not it exists.
+bool isHidden(const QString& path);
+
 // True when the entry carries no write permission at all: the stand-in for
 // the Windows read-only attribute, which stops writes and deletes even for an
 // administrator (so the test holds when running as root, too).

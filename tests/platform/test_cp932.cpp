@@ -17,3 +17,15 @@ TEST(Cp932, EncodesDecodesAndCountsAsWindowsCodePage932)
     EXPECT_EQ(fromCp932(QByteArray("a\xa0" "b\x95")), QStringLiteral("a?b?"));
     EXPECT_EQ(cp932Length(QStringLiteral("abcトルメアﾄﾙﾒｱé😀")), 3 + 8 + 4 + 2);
 }
+
+// What "?" would replace: the first such character whole (a surrogate pair
+// too); the seven twins count as held only where Windows' spelling will do.
+TEST(Cp932, FindsTheFirstCharacterTheCodePageCannotGiveBack)
+{
+    EXPECT_EQ(firstCharOutsideCp932(QStringLiteral("表ソ～ｱ\\~"), false), QString());
+    EXPECT_EQ(firstCharOutsideCp932(QStringLiteral("報告😀é.txt"), true), QStringLiteral("😀"));
+    EXPECT_EQ(firstCharOutsideCp932(QStringLiteral("a¥b"), true), QStringLiteral("¥"));
+    EXPECT_EQ(firstCharOutsideCp932(QStringLiteral("〜−‖—¢£¬"), true), QString());
+    EXPECT_EQ(firstCharOutsideCp932(QStringLiteral("ab〜"), false), QStringLiteral("〜"));
+    EXPECT_EQ(windowsSpelling(QStringLiteral("〜a−")), QStringLiteral("～a－"));
+}
