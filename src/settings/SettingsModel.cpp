@@ -10,7 +10,7 @@ namespace {
 
 FieldInfo userField(const QString& key, const QString& label, const QString& name)
 {
-    return {kSectionUser, key, label, false,
+    return {kSectionUser, key, label, QStringLiteral("USER設定の%1").arg(name), false,
             QStringLiteral("USER設定の%1が未入力です。").arg(name),
             QStringLiteral("USER設定の%1が入力文字数をオーバーしています").arg(name), QString(), QString()};
 }
@@ -18,7 +18,7 @@ FieldInfo userField(const QString& key, const QString& label, const QString& nam
 FieldInfo systemField(const QString& key, const QString& label, const QString& name,
                       const QString& missing)
 {
-    return {kSectionSystem, key, label, true,
+    return {kSectionSystem, key, label, QStringLiteral("ｼｽﾃﾑ設定の%1").arg(name), true,
             QStringLiteral("ｼｽﾃﾑ設定の%1が未入力です。").arg(name),
             QStringLiteral("ｼｽﾃﾑ設定の%1が入力文字数をオーバーしています").arg(name), missing,
             QStringLiteral("ｼｽﾃﾑ設定の%1に使用できない文字 \" が含まれています。").arg(name)};
@@ -101,6 +101,9 @@ CheckResult checkValues(const std::array<QString, kFieldCount>& values)
     for (Field field : kFields)
         if (!fitsByteLimit(valueOf(field)))
             return failure(field, fieldInfo(field).lengthMessage);
+    for (Field field : kFields)
+        if (const QString message = cp932Message(field, valueOf(field)); !message.isEmpty())
+            return failure(field, message);
     QString reason;
     if (!basCommon::FncChkMailAddress(valueOf(Field::MailAdress), reason))
         return failure(Field::MailAdress,
@@ -116,6 +119,15 @@ CheckResult checkValues(const std::array<QString, kFieldCount>& values)
             return failure(field, fieldInfo(field).missingMessage);
     }
     return {};
+}
+
+QString cp932Message(Field field, const QString& value)
+{
+    const QString lacking = platform::firstCharOutsideCp932(value, !fieldInfo(field).isFolder);
+    if (lacking.isEmpty())
+        return QString();
+    return QStringLiteral("%1に、Shift_JIS (ｺｰﾄﾞﾍﾟｰｼﾞ932) で表せない文字「%2」が含まれています。")
+        .arg(fieldInfo(field).name, lacking);
 }
 
 CheckResult checkStoredPassword(const QString& stored)

@@ -34,6 +34,7 @@ struct FieldInfo {
     QString section;
     QString key;
     QString label;          // row label of the settings window
+    QString name;           // the field as its messages name it, with its section
     bool isFolder;
     QString blankMessage;
     QString lengthMessage;
@@ -66,10 +67,16 @@ struct CheckResult {
     QString message;
 };
 
-// Blank pass, length pass, mail pass, folder pass, each over the fields in
+// Blank pass, length pass, code page pass, mail pass, folder pass, each over the fields in
 // order; the first failure ends the check. Values are checked untrimmed. A
 // folder must be an existing absolute path without '"'.
 CheckResult checkValues(const std::array<QString, kFieldCount>& values);
+
+// Empty when code page 932 holds value as the field needs it (a folder
+// exactly, as the file system knows only the typed form; the other fields as
+// the receiver's Windows reads them); else the message naming the field and
+// the first character it lacks, which the file would turn into "?".
+QString cp932Message(Field field, const QString& value);
 
 // The password's stored (enciphered, one-line) form must fit kMaxValueBytes
 // too, or no run could read it back; the message gives both lengths.
