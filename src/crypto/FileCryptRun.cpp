@@ -237,6 +237,9 @@ bool FileCryptRun::processChunks()
         total += length;
         if (m_request.crypting)
             m_request.crypting(static_cast<std::int32_t>(total), fileBytes);
+        if (m_request.stopRequested && m_request.stopRequested())
+            return stepFailed(m_request.encrypting ? QStringLiteral("ﾌｧｲﾙの暗号化を中止しました。")
+                                                   : QStringLiteral("ﾌｧｲﾙの複合化を中止しました。"));
     }
     return true;
 }

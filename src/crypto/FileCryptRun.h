@@ -21,6 +21,7 @@ struct FileCryptRequest {
     platform::FileAccess* files = nullptr;
     std::int64_t runningTotalLimit = 0;
     std::function<void(std::int32_t, std::int32_t)> crypting;
+    std::function<bool()> stopRequested;
 };
 
 // The chunk size of the stream (as designed: not 1000, not 1024).

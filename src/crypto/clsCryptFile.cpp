@@ -56,6 +56,7 @@ bool clsCryptFile::runFileMode(bool encrypting)
     request.files = m_environment.files.get();
     request.runningTotalLimit = m_environment.runningTotalLimit;
     request.crypting = Crypting;
+    request.stopRequested = StopRequested;
     const bool result = crypto::runFileCrypt(request, m_errMsg);
     if (Crypted)
         Crypted();

@@ -66,6 +66,11 @@ public:
     // signed); Crypted ends every mode 0 or mode 1 call, success or failure.
     std::function<void(std::int32_t CryptBytes, std::int32_t FileBytes)> Crypting;
     std::function<void()> Crypted;
+    // Asked after each chunk of mode 0 (after Crypting): true ends the call
+    // there as a failure, "ﾌｧｲﾙの暗号化を中止しました。" (decrypting:
+    // "ﾌｧｲﾙの複合化を中止しました。"); like any failure it leaves the output
+    // as far as it was written, for the caller to remove.
+    std::function<bool()> StopRequested;
 
 private:
     bool runFileMode(bool encrypting);
