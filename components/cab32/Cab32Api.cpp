@@ -43,10 +43,16 @@ void report(const Result& result, char* output, unsigned long size)
 
 extern "C" CAB32_API int Cab(void* hwnd, const char* cmdLine, char* output, unsigned long size)
 {
+    return CabStoppable(hwnd, cmdLine, output, size, nullptr, nullptr);
+}
+
+extern "C" CAB32_API int CabStoppable(void* hwnd, const char* cmdLine, char* output, unsigned long size,
+                                      CabStopFn stop, void* context)
+{
     (void)hwnd;
     cab32::Result result;
     try {
-        result = cab32::runCommand(cmdLine);
+        result = cab32::runCommand(cmdLine, cab32::StopCheck{stop, context});
     } catch (const std::bad_alloc&) {
         result = cab32::fail(cab32::Status::Memory);
     } catch (...) {

@@ -4,14 +4,11 @@
 #include "BlockPipeline.h"
 #include "ByteSink.h"
 #include "CabFormat.h"
+#include "SourceReader.h"
 #include "StoredName.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace cab32 {
 
@@ -19,20 +16,18 @@ using namespace format;
 
 namespace {
 
-struct FdCloser {
-    int fd;
-    ~FdCloser()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
+struct Closer {
+    SourceReader& reader;
+    ~Closer() { reader.close(); }
 };
 
 } // namespace
 
 CabWriter::CabWriter(ByteSink& sink, BlockPipeline& pipeline, Cp932Codec& codec,
                      uint32_t blocksPerFolder)
-    : m_sink(sink)
+    : m_ownReader(systemSourceReader())
+    , m_reader(m_ownReader.get())
+    , m_sink(sink)
     , m_pipeline(pipeline)
     , m_codec(codec)
     , m_folderCapacity(uint64_t{std::clamp<uint32_t>(blocksPerFolder, 1, kMaxBlocksPerFolder)}
@@ -42,7 +37,9 @@ CabWriter::CabWriter(ByteSink& sink, BlockPipeline& pipeline, Cp932Codec& codec,
 
 CabWriter::CabWriter(ByteSink& sink, BlockEncoder& encoder, Cp932Codec& codec,
                      uint32_t blocksPerFolder)
-    : m_sink(sink)
+    : m_ownReader(systemSourceReader())
+    , m_reader(m_ownReader.get())
+    , m_sink(sink)
     , m_ownPipeline(std::make_unique<BlockPipeline>(encoder))
     , m_pipeline(*m_ownPipeline)
     , m_codec(codec)
@@ -53,10 +50,21 @@ CabWriter::CabWriter(ByteSink& sink, BlockEncoder& encoder, Cp932Codec& codec,
 
 CabWriter::~CabWriter() = default;
 
+void CabWriter::setSourceReader(SourceReader& reader)
+{
+    m_reader = &reader;
+}
+
 Result CabWriter::write(const std::vector<SourceFile>& files)
 {
     if (files.size() > kMaxFiles)
         return fail(Status::Limit, "more than 65535 files");
+    std::vector<std::vector<std::string>> names;
+    names.reserve(files.size());
+    for (const SourceFile& file : files)
+        names.push_back(file.parts);
+    if (Result unique = refuseWindowsDuplicates(names, m_codec); !unique.ok())
+        return unique;
     m_pipeline.discard();
     m_fill = 0;
     Result result = planFolders(files);
@@ -149,28 +157,32 @@ Result CabWriter::writeFolderData(const std::vector<SourceFile>& files, FolderPl
 
 Result CabWriter::streamFile(const SourceFile& file, FolderPlan& folder)
 {
-    if (file.size == 0)
-        return {};
-    // Non-blocking and checked again: a file swapped for a FIFO since the
-    // scan must not hang the call.
-    FdCloser input{::open(file.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
-    struct stat st;
-    if (input.fd < 0 || ::fstat(input.fd, &st) != 0 || !S_ISREG(st.st_mode))
+    if (m_stop())
+        return fail(Status::Stopped);
+    if (!m_reader->open(file))
         return fail(Status::Read, file.path);
-    ::posix_fadvise(input.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    const Closer closer{*m_reader};
     uint64_t left = file.size;
     while (left > 0) {
         size_t want = static_cast<size_t>(std::min<uint64_t>(left, kBlockSize - m_fill));
-        ssize_t got = ::read(input.fd, m_pipeline.nextBlock() + m_fill, want);
-        if (got < 0 && errno == EINTR)
-            continue;
+        const long long got = m_reader->read(m_pipeline.nextBlock() + m_fill, want);
         if (got <= 0)
             return fail(Status::Read, file.path);  // unreadable, or shorter than listed
         m_fill += static_cast<size_t>(got);
         left -= static_cast<uint64_t>(got);
         if (m_fill == kBlockSize && emitBlock(folder) != Status::Ok)
             return fail(Status::Write);
+        if (m_stop())
+            return fail(Status::Stopped);
     }
+    // Written meanwhile: the bytes read may be neither the old file nor the new.
+    char more = 0;
+    uint64_t size = 0;
+    std::time_t seconds = 0;
+    long nanoseconds = 0;
+    if (m_reader->read(&more, 1) != 0 || !m_reader->stat(size, seconds, nanoseconds) || size != file.size
+        || seconds != file.mtime || nanoseconds != file.mtimeNanoseconds)
+        return fail(Status::Read, file.path);
     return {};
 }
 

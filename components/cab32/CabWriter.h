@@ -13,6 +13,7 @@ class BlockEncoder;
 class BlockPipeline;
 class ByteSink;
 class Cp932Codec;
+class SourceReader;
 
 // Writes one single-volume cabinet (index 0) holding the given files in the
 // given order. Memory stays at the pipeline's window of blocks plus the file
@@ -29,10 +30,18 @@ public:
               uint32_t blocksPerFolder = 65535);
     ~CabWriter();
 
-    // Status::Name (a name cannot be stored), Limit (too many files, a file
+    // The files are read through reader (by default the file system's);
+    // reader must outlive the writer.
+    void setSourceReader(SourceReader& reader);
+    // Asked between files and after each block read.
+    void setStopCheck(StopCheck stop) { m_stop = stop; }
+
+    // Status::Name (a name cannot be stored), Duplicate (two names Windows
+    // takes for one; nothing written then), Limit (too many files, a file
     // too large for one folder, a cabinet over 4 GiB), Read (a file cannot be
-    // read or became shorter) or Write (from the sink). The sink then holds a
-    // partial cabinet; the caller discards it.
+    // read, or differs from its scan afterwards: another size or time, more
+    // bytes), Write (from the sink) or Stopped. The sink then holds a partial
+    // cabinet; the caller discards it.
     Result write(const std::vector<SourceFile>& files);
 
 private:
@@ -50,6 +59,9 @@ private:
     Status emitBlock(FolderPlan& folder);
     Result patchTables();
 
+    std::unique_ptr<SourceReader> m_ownReader;
+    SourceReader* m_reader;
+    StopCheck m_stop;
     ByteSink& m_sink;
     std::unique_ptr<BlockPipeline> m_ownPipeline;
     BlockPipeline& m_pipeline;

@@ -24,6 +24,7 @@ struct Command {
     std::string archive;
     std::string folder;              // base folder (-a) or target folder (-x)
     std::vector<std::string> specs;  // "*.*" when none were given
+    StopCheck stop;                  // not from the command line: the caller's
 };
 
 // Parses the CP932 command line documented in cab32.h. On failure returns

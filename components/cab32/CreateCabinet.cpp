@@ -27,6 +27,7 @@ Result createCabinet(const Command& cmd, Cp932Codec& codec)
     if (!result.ok())
         return result;
     CabWriter writer(output, pipeline, codec);
+    writer.setStopCheck(cmd.stop);
     result = writer.write(files);
     if (!result.ok())
         return result;  // the staged file goes with output

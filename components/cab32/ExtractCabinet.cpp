@@ -155,6 +155,8 @@ Result extractCabinet(const Command& cmd, Cp932Codec& codec)
     if (result.ok())
         result = makeTarget(cmd.folder);
     for (size_t i = 0; result.ok() && i < files.size(); ++i) {
+        if (cmd.stop())
+            return fail(Status::Stopped);
         result = makeSubfolders(cmd.folder, files[i].parts);
         if (result.ok())
             result = writeFile(reader, files[i], cmd.overwrite);

@@ -63,6 +63,7 @@ void Walker::add(const std::string& path, std::vector<std::string> parts, const 
     file.parts = std::move(parts);
     file.size = static_cast<uint64_t>(st.st_size);
     file.mtime = st.st_mtime;
+    file.mtimeNanoseconds = st.st_mtim.tv_nsec;
     file.readOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
     m_out.push_back(std::move(file));
 }

@@ -18,6 +18,7 @@ struct SourceFile {
     uint64_t size = 0;
     std::time_t mtime = 0;
     bool readOnly = false;            // no write permission for anyone
+    long mtimeNanoseconds = 0;        // with mtime: how the scan saw the file
 };
 
 // Collects the regular files the specs of cmd select under cmd.folder, in

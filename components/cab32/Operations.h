@@ -23,7 +23,7 @@ Result extractCabinet(const Command& cmd, Cp932Codec& codec);
 // fullCheck, when every file decompresses with good checksums).
 bool isReadableCabinet(const std::string& path, bool fullCheck);
 
-// Runs a whole CP932 command line.
-Result runCommand(const char* cmdLine);
+// Runs a whole CP932 command line, asking stop between pieces of work.
+Result runCommand(const char* cmdLine, StopCheck stop = {});
 
 } // namespace cab32

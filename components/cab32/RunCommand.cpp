@@ -21,11 +21,13 @@ const char* describe(Status status)
     case Status::NoFiles: return "no files matched";
     case Status::Memory: return "out of memory";
     case Status::Internal: return "internal error";
+    case Status::Duplicate: return "two files would be stored under one name";
+    case Status::Stopped: return "stopped";
     }
     return "unknown";
 }
 
-Result runCommand(const char* cmdLine)
+Result runCommand(const char* cmdLine, StopCheck stop)
 {
     if (cmdLine == nullptr)
         return fail(Status::Command);
@@ -36,6 +38,7 @@ Result runCommand(const char* cmdLine)
     Result result = parseCommand(cmdLine, codec, cmd);
     if (!result.ok())
         return result;
+    cmd.stop = stop;
     return cmd.action == Action::Create ? createCabinet(cmd, codec) : extractCabinet(cmd, codec);
 }
 

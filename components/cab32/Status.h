@@ -23,6 +23,8 @@ enum class Status : int {
     NoFiles = CAB32_ERROR_NO_FILES,
     Memory = CAB32_ERROR_MEMORY,
     Internal = CAB32_ERROR_INTERNAL,
+    Duplicate = CAB32_ERROR_DUPLICATE,
+    Stopped = CAB32_ERROR_STOPPED,
 };
 
 // A status and the path or name it is about (UTF-8, may be empty).
@@ -37,6 +39,14 @@ inline Result fail(Status status, std::string subject = {})
 {
     return Result{status, std::move(subject)};
 }
+
+// The caller's wish to stop, asked between pieces of work.
+struct StopCheck {
+    int (*ask)(void*) = nullptr;
+    void* context = nullptr;
+
+    bool operator()() const { return ask != nullptr && ask(context) != 0; }
+};
 
 // Short English text for a status, used for Cab()'s output buffer.
 const char* describe(Status status);

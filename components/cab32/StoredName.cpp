@@ -4,6 +4,7 @@
 #include "Cp932Codec.h"
 
 #include <cctype>
+#include <unordered_map>
 #include <utility>
 
 namespace cab32 {
@@ -62,7 +63,78 @@ std::string windowsSpelling(std::string text)
     return text;
 }
 
+// One code point of valid UTF-8 at i, which moves past it.
+char32_t nextCodePoint(std::string_view text, size_t& i)
+{
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const size_t length = sequenceLength(lead);
+    char32_t point = length == 1 ? lead : lead & (0x7F >> length);
+    for (size_t k = 1; k < length && i + k < text.size(); ++k)
+        point = (point << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    i += length;
+    return point;
+}
+
+// Windows compares file names through its table of upper-case letters. This
+// holds the part of it that names meet in practice: ASCII, Latin-1, Latin
+// Extended-A, Greek, Cyrillic, full-width Latin and Roman numerals (the
+// last three are in code page 932). Outside it a letter stays as it is.
+char32_t windowsUpper(char32_t c)
+{
+    if (c >= U'a' && c <= U'z')
+        return c - 0x20;
+    if (c < 0x80)
+        return c;
+    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2)
+        || (c >= 0x430 && c <= 0x44F) || (c >= 0xFF41 && c <= 0xFF5A))
+        return c - 0x20;
+    if (c == 0xFF)
+        return 0x178;
+    if (c == 0x3C2) // final sigma
+        return 0x3A3;
+    if (c >= 0x450 && c <= 0x45F)
+        return c - 0x50;
+    if (c >= 0x2170 && c <= 0x217F)
+        return c - 0x10;
+    // Latin Extended-A pairs: upper even, lower odd, but odd upper from
+    // U+0139 to U+0148 and from U+0179 to U+017E.
+    const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    const bool paired = (c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177) || oddUpper;
+    if (paired && (c % 2 == 0) == oddUpper)
+        return c - 1;
+    return c;
+}
+
+std::u32string windowsNameKey(std::string_view utf8)
+{
+    std::u32string key;
+    for (size_t i = 0; i < utf8.size();)
+        key.push_back(windowsUpper(nextCodePoint(utf8, i)));
+    return key;
+}
+
 } // namespace
+
+Result refuseWindowsDuplicates(const std::vector<std::vector<std::string>>& names, Cp932Codec& codec)
+{
+    std::unordered_map<std::u32string, size_t> seen;
+    seen.reserve(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        StoredName stored;
+        if (!encodeStoredName(names[i], codec, stored).ok())
+            continue;
+        std::string text = stored.bytes;
+        if (!stored.utf8)
+            text = codec.toUtf8Lossy(stored.bytes);
+        if (!seen.emplace(windowsNameKey(text), i).second) {
+            std::string joined;
+            for (const std::string& part : names[i])
+                joined += (joined.empty() ? "" : "\\") + part;
+            return fail(Status::Duplicate, joined);
+        }
+    }
+    return {};
+}
 
 Result encodeStoredName(const std::vector<std::string>& parts, Cp932Codec& codec,
                         StoredName& out)

@@ -26,6 +26,12 @@ struct StoredName {
 Result encodeStoredName(const std::vector<std::string>& parts, Cp932Codec& codec,
                         StoredName& out);
 
+// Status::Duplicate, with the second name, when two of the names (each the
+// parts of one file) would be one file name on the receiver's Windows: equal
+// once stored (see encodeStoredName) or equal without letter case. A name
+// that cannot be stored is left for encodeStoredName to refuse.
+Result refuseWindowsDuplicates(const std::vector<std::vector<std::string>>& names, Cp932Codec& codec);
+
 // Turns a stored name into UTF-8 folder and file parts below the target.
 // Names without the UTF-8 flag are decoded from CP932 first, so trail bytes
 // 0x5C (as in 表, ソ, 能) are never mistaken for separators. Bytes that do

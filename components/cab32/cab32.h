@@ -47,6 +47,15 @@
  *   local modification times; attribute 0x20 is set, 0x01 when the file has
  *   no write permission. The cabinet is written to a temporary file beside it
  *   and renamed into place only when complete.
+ *   Names Windows takes for one file are refused (CAB32_ERROR_DUPLICATE, the
+ *   second name in the output text) before anything is written: names equal
+ *   once stored ("〜" and "～" are both 0x8160) or equal without letter case
+ *   as Windows compares file names (ASCII, Latin-1, Latin Extended-A, Greek,
+ *   Cyrillic, full-width Latin and Roman numerals), folders included.
+ *   Each file is checked again after it was read: a size or modification
+ *   time other than the scan saw, or more bytes than that size, is
+ *   CAB32_ERROR_READ with no cabinet, so a file written meanwhile is never
+ *   stored cut.
  *   MSZIP blocks are compressed on one thread per core (at most 16), each
  *   block an independent deflate stream; the cabinet is the same byte for
  *   byte whatever the number of cores. The threads end before Cab() returns;
@@ -88,6 +97,9 @@ extern "C" {
 #define CAB32_ERROR_NO_FILES     0x800C  /* -a: the specs matched no file */
 #define CAB32_ERROR_MEMORY       0x800D  /* out of memory */
 #define CAB32_ERROR_INTERNAL     0x800E  /* unexpected failure inside the component */
+#define CAB32_ERROR_DUPLICATE    0x800F  /* -a: two files would be stored under names
+                                            Windows takes for one (see above) */
+#define CAB32_ERROR_STOPPED      0x8010  /* CabStoppable: the caller asked to stop */
 
 /*
  * Runs one command line (see above) and returns one of the codes above.
@@ -101,6 +113,24 @@ extern "C" {
  *          nothing is written.
  */
 CAB32_API int Cab(void* hwnd, const char* cmdLine, char* output, unsigned long size);
+
+/*
+ * Asked by CabStoppable whether to stop; nonzero means stop. Called on the
+ * thread that called CabStoppable, often (between files and after every
+ * 32 KiB block read), so it should only read a flag.
+ */
+typedef int (*CabStopFn)(void* context);
+
+/*
+ * Cab() that can be asked to stop: the same command line, codes and output
+ * text, and stop(context) asked as said above. When it answers nonzero the
+ * call ends with CAB32_ERROR_STOPPED: -a leaves no cabinet and no temporary
+ * file, -x keeps the files completed before (as after a damaged file). The
+ * compression threads have ended when it returns. stop may be NULL: then it
+ * is Cab(). context is only handed to stop.
+ */
+CAB32_API int CabStoppable(void* hwnd, const char* cmdLine, char* output, unsigned long size,
+                           CabStopFn stop, void* context);
 
 /*
  * Tells whether fileName (CP932, NUL-terminated, caller-owned) is a cabinet

@@ -22,6 +22,11 @@ TEST(Cab32Api, EachCommandLineGivesItsCodeAndAFailureLeavesNoFile)
     QFile huge(dir.filePath("big/huge"));  // sparse, one byte over 2 GiB - 32 KiB
     ASSERT_TRUE(QDir().mkpath(dir.filePath("big")) && huge.open(QIODevice::WriteOnly));
     ASSERT_TRUE(huge.resize(65535 * 32768LL + 1));
+    // Names the receiver's Windows takes for one: one CP932 spelling, or no case.
+    const char* const twice[] = {"〜テスト〜.txt|～テスト～.txt", "Ａ.txt|ａ.txt", "a.TXT|A.txt", "д/Ⅱ.txt|Д/ⅱ.txt"};
+    for (int pair = 0; pair < 4; ++pair)
+        for (const QString& name : QString(twice[pair]).split('|'))
+            cabtest::putFile(dir.filePath("twice/%1/%2").arg(pair).arg(name), name.toUtf8());
     const std::pair<QString, int> rows[] = {
         {R"(-a "@/out.cab" "@/表ソ/" "missing.txt")", CAB32_ERROR_NOT_FOUND},
         {R"(-a "@/out.cab" "@/nowhere/" *.*)", CAB32_ERROR_NOT_FOUND},
@@ -30,6 +35,10 @@ TEST(Cab32Api, EachCommandLineGivesItsCodeAndAFailureLeavesNoFile)
         {R"(-a "@/out.cab" "@/表ソ/" *.csv)", CAB32_ERROR_NO_FILES},
         {R"(-a "@/out.cab" "@/big/" *.*)", CAB32_ERROR_LIMIT},
         {R"(-a "@/old.cab" "@/表ソ/" *.*)", CAB32_ERROR_EXISTS},
+        {R"(-a -r "@/out.cab" "@/twice/0/" *.*)", CAB32_ERROR_DUPLICATE},
+        {R"(-a -r "@/out.cab" "@/twice/1/" *.*)", CAB32_ERROR_DUPLICATE},
+        {R"(-a -r "@/out.cab" "@/twice/2/" *.*)", CAB32_ERROR_DUPLICATE},
+        {R"(-a -r "@/out.cab" "@/twice/3/" *.*)", CAB32_ERROR_DUPLICATE},
         {R"(-a -o "@/file/out.cab" "@/表ソ/" *.*)", CAB32_ERROR_WRITE},
         {R"(-a -o "@/nowhere/out.cab" "@/表ソ/" *.*)", CAB32_ERROR_WRITE},
         {R"(-a -o "@" "@/表ソ/" *.*)", CAB32_ERROR_WRITE},  // a folder of that name
@@ -48,7 +57,7 @@ TEST(Cab32Api, EachCommandLineGivesItsCodeAndAFailureLeavesNoFile)
           R"(-a "a")", R"(-a "a" "b/)", R"(-a  "" "b/")", "-a \"\x81\" \"b/\"", "-a -ml14 a b/", "-a -ml22 a b/",
           "-a -mq0 a b/", "-a -mq8 a b/", "-a -ml a b/", "-a -mz1 a b/", "-a -ms0 a b/", "-a -mx a b/", "-a -m a b/"})
         EXPECT_EQ(Cab(nullptr, bad, nullptr, 0), CAB32_ERROR_COMMAND) << bad;
-    EXPECT_EQ(testsupport::entriesOf(dir.path()), (QStringList{"big", "file", "ok.cab", "old.cab", "表ソ"}));
+    EXPECT_EQ(testsupport::entriesOf(dir.path()), (QStringList{"big", "file", "ok.cab", "old.cab", "twice", "表ソ"}));
     EXPECT_EQ(testsupport::readBytes(dir.filePath("old.cab")), QByteArray("previous"));
     const auto layout = cabtest::readLayout(testsupport::readBytes(dir.filePath("ok.cab")));
     ASSERT_EQ(layout.files.size(), 1u);
@@ -69,4 +78,33 @@ TEST(Cab32Api, OutputTextIsCutWithinTheBufferNeverInsideACharacter)
     EXPECT_STREQ(buffer, "not found: /nowhere/");
     EXPECT_EQ(Cab(nullptr, missing, buffer, sizeof buffer), CAB32_ERROR_NOT_FOUND);
     EXPECT_STREQ(buffer, "not found: /nowhere/\x95\x5c.cab");
+}
+
+// Asked after every block: the k-th "stop" ends the call there, leaves no
+// cabinet and no temporary file, and is asked no more. Never stopping is Cab().
+TEST(Cab32Api, CabStoppableEndsWhereItIsAskedToStop)
+{
+    QTemporaryDir dir;
+    cabtest::putFile(dir.filePath("in/a.bin"), cabtest::randomBytes(5 * 32768, 1));
+    cabtest::putFile(dir.filePath("in/b.bin"), cabtest::randomBytes(100, 2));
+    struct Asked {
+        int calls = 0, stopAt = 0;
+    };
+    const CabStopFn ask = [](void* context) {
+        auto* asked = static_cast<Asked*>(context);
+        return ++asked->calls >= asked->stopAt ? 1 : 0;
+    };
+    const QByteArray command = platform::toCp932(QString(R"(-a -r -o "@/out/x.cab" "@/in/" *.*)").replace("@", dir.path()));
+    QDir().mkpath(dir.filePath("out"));
+    for (const int stopAt : {1, 4, 7}) {
+        Asked asked{0, stopAt};
+        EXPECT_EQ(CabStoppable(nullptr, command.constData(), nullptr, 0, ask, &asked), CAB32_ERROR_STOPPED);
+        EXPECT_EQ(asked.calls, stopAt);
+        EXPECT_TRUE(testsupport::entriesOf(dir.filePath("out")).isEmpty());
+    }
+    Asked never{0, 1000};
+    ASSERT_EQ(CabStoppable(nullptr, command.constData(), nullptr, 0, ask, &never), CAB32_OK);
+    EXPECT_EQ(never.calls, 2 + 6) << "before each file and after each block read";
+    EXPECT_EQ(testsupport::cabextract(dir.filePath("out/x.cab"), dir.filePath("x")), 0);
+    EXPECT_EQ(testsupport::readBytes(dir.filePath("x/a.bin")), cabtest::randomBytes(5 * 32768, 1));
 }

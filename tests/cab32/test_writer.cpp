@@ -8,12 +8,14 @@
 #include "CabWriter.h"
 #include "Cp932Codec.h"
 #include "DeflateAudit.h"
+#include "SourceReader.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 using namespace cab32;
@@ -43,6 +45,65 @@ TEST(Cab32Writer, ReportsAFileThatShrankASinkThatFailsAndAFileBeyondAFolder)
     failing.failAfter = 5000;
     EXPECT_EQ(write(failing, {sourceFile(dir.path(), "r", cabtest::randomBytes(20000, 3))}), Status::Write);
     EXPECT_EQ(write(tooBig, {sourceFile(dir.path(), "big", cabtest::textBytes(70000))}, 2), Status::Limit);
+}
+
+namespace {
+
+// The system's reader, with the file changed by change() once `after`
+// bytes have been read: another program still writing it.
+class ChangingReader final : public SourceReader {
+public:
+    ChangingReader(uint64_t after, std::function<void()> change)
+        : m_after(after), m_change(std::move(change)) {}
+    bool open(const SourceFile& file) override { return m_real->open(file); }
+    long long read(void* buffer, size_t size) override
+    {
+        const long long got = m_real->read(buffer, size);
+        if (got > 0 && m_read < m_after && (m_read += static_cast<uint64_t>(got)) >= m_after)
+            m_change();
+        return got;
+    }
+    bool stat(uint64_t& size, std::time_t& seconds, long& nanoseconds) override
+    {
+        return m_real->stat(size, seconds, nanoseconds);
+    }
+    void close() override { m_real->close(); }
+
+private:
+    std::unique_ptr<SourceReader> m_real = systemSourceReader();
+    uint64_t m_after, m_read = 0;
+    std::function<void()> m_change;
+};
+
+} // namespace
+
+// Grown, touched or cut after its first block was read: never stored cut.
+TEST(Cab32Writer, AFileChangedWhileItIsReadIsRefused)
+{
+    QTemporaryDir dir;
+    const SourceFile file = sourceFile(dir.path(), "report.csv", cabtest::textBytes(3 * 32768));
+    const QString path = dir.filePath("report.csv");
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"grown", [&] { QFile f(path); f.open(QIODevice::Append); f.write("more"); }},
+        {"grown, time kept", [&] { QFile f(path); f.open(QIODevice::Append); f.write("more");
+                                   f.setFileTime(cabtest::kModified, QFileDevice::FileModificationTime); }},
+        {"touched", [&] { QFile f(path); f.open(QIODevice::ReadWrite);
+                          f.setFileTime(cabtest::kModified.addSecs(1), QFileDevice::FileModificationTime); }},
+        {"cut", [&] { QFile::resize(path, 40000); }},
+    };
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        cabtest::putFile(path, cabtest::textBytes(3 * 32768));
+        ChangingReader reader(32768, change);
+        cabtest::MemorySink sink;
+        BlockPipeline pipeline(6);
+        Cp932Codec codec;
+        CabWriter writer(sink, pipeline, codec);
+        writer.setSourceReader(reader);
+        const Result result = writer.write({file});
+        EXPECT_EQ(result.status, Status::Read);
+        EXPECT_EQ(result.subject, file.path);
+    }
 }
 
 // A literal-only libdeflate block with an empty distance code is refused
