@@ -12,9 +12,13 @@ namespace archive {
 struct Cab32EntryPoints {
     int (*cab)(void* hwnd, const char* cmdLine, char* output, unsigned long size) = nullptr;
     int (*checkArchive)(const char* fileName, int mode) = nullptr;
+    // Optional: a component without it still loads and cannot be stopped.
+    int (*cabStoppable)(void* hwnd, const char* cmdLine, char* output, unsigned long size,
+                        int (*stop)(void*), void* context) = nullptr;
 };
 
-// Loads the component that lookup finds and binds both entry points. False
+// Loads the component that lookup finds and binds both entry points (and
+// CabStoppable where it has it). False
 // with error set (a description for GetErrMsg) when it is missing, cannot be
 // loaded or lacks an entry point. The library stays loaded for the process,
 // as a declared DLL does.

@@ -88,7 +88,12 @@ bool clsCab32::call(Runtime& runtime, std::int32_t& result)
     const QByteArray bytes = platform::toCp932(command);
     // The class asks for no output text: an empty buffer of size 0.
     char output[1] = {'\0'};
-    result = runtime.entry.cab(hwnd, bytes.constData(), output, 0);
+    if (m_stopCheck && runtime.entry.cabStoppable != nullptr) {
+        const auto ask = [](void* check) { return (*static_cast<std::function<bool()>*>(check))() ? 1 : 0; };
+        result = runtime.entry.cabStoppable(hwnd, bytes.constData(), output, 0, ask, &m_stopCheck);
+    } else {
+        result = runtime.entry.cab(hwnd, bytes.constData(), output, 0);
+    }
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 // Whoever the archiver runs for; in the system, the main window.
@@ -55,6 +56,12 @@ public:
     void setSilent(bool vNewValue);
     bool OverWrite() const;
     void setOverWrite(bool vNewValue);
+    // Asked by the component during Cabcmp, on the thread that called it,
+    // between files and after every block it reads: true stops the call,
+    // which then fails with code 0x8010 and leaves no archive. So it must be
+    // cheap and safe from that thread (an atomic flag). Empty, or with a
+    // component that cannot be stopped: never asked.
+    void setStopCheck(std::function<bool()> check) { m_stopCheck = std::move(check); }
 
 private:
     struct Runtime;
@@ -79,4 +86,5 @@ private:
     QString m_errMsg;
     const CabOwner* m_owner = nullptr;  // kept as designed, never used after Cabcmp
     platform::ComponentLookup m_components;
+    std::function<bool()> m_stopCheck;
 };

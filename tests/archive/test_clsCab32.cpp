@@ -7,6 +7,7 @@
 #include "platform/Cp932.h"
 #include "platform/Folders.h"
 
+#include <QFileInfo>
 #include <QLibrary>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -132,3 +133,22 @@ TEST_F(clsCab32Test, ShowsEachFailureAndKeepsTheFirstText)
     }
 }
 
+
+// The real component is asked the stop check and stops: no archive, its
+// code in the text. The fake, which cannot stop, still runs.
+TEST_F(clsCab32Test, AStopCheckReachesAComponentThatCanStop)
+{
+    clsCab32 real(platform::ComponentLookup{platform::programFolder(), false});
+    real.setInFile(m_dir.filePath("Temp"));
+    real.setOutFile(m_dir.filePath("Temp.cab"));
+    int asked = 0;
+    real.setStopCheck([&] { return ++asked > 0; });
+    EXPECT_FALSE(real.Cabcmp(&m_owner));
+    EXPECT_EQ(real.GetErrMsg(), kFailure + "8010");
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("Temp.cab")));
+    clsCab32 fake = make("@/Temp");
+    fake.setStopCheck([] { return true; });
+    EXPECT_TRUE(fake.Cabcmp(&m_owner));
+    EXPECT_STRNE(m_state->command, "");
+}
