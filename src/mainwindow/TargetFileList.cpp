@@ -1,8 +1,10 @@
 #include "mainwindow/TargetFileList.h"
 
+#include "platform/Cp932.h"
 #include "platform/FileTests.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 namespace {
@@ -13,6 +15,36 @@ const QString kReservedMessage = QStringLiteral(
 const QString kChosenTwice = QStringLiteral("既に選択されているファイルです");
 const QString kDroppedTwice = QStringLiteral("既に選択されているファイルです。");
 const QString kCannotAdd = QStringLiteral("そのｵﾌﾞｼﾞｪｸﾄはﾘｽﾄに追加できません。");
+
+const QString kHiddenMessage = QStringLiteral(
+    "隠しﾌｧｲﾙは指定できません (名前が「.」で始まっています)。\r\n%1\r\n"
+    "ﾌｧｲﾙ名を変更して再度指定してください。");
+
+// What in name Windows cannot hold, in words, or empty: a character it
+// refuses, a trailing dot or blank (Windows drops them, so "a.csv." becomes
+// "a.csv"), or a device name such as "CON" or "com1.txt", which opens the
+// device instead of a file.
+QString whatWindowsCannotHold(const QString& name)
+{
+    static const QString kUnsupported = QStringLiteral("\\:*?\"<>|");
+    for (const QChar ch : name) {
+        if (ch.unicode() < 0x20)
+            return QStringLiteral("制御文字 (0x%1)")
+                .arg(QString::number(ch.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0')));
+        if (kUnsupported.contains(ch))
+            return QStringLiteral("文字「%1」").arg(ch);
+    }
+    if (name.endsWith(QLatin1Char('.')))
+        return QStringLiteral("末尾の「.」");
+    if (name.endsWith(QLatin1Char(' ')))
+        return QStringLiteral("末尾の空白");
+    static const QRegularExpression kDevice(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9]) *$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QString stem = name.left(name.indexOf(QLatin1Char('.')));
+    if (kDevice.match(stem).hasMatch())
+        return QStringLiteral("装置名「%1」").arg(stem.trimmed());
+    return QString();
+}
 
 } // namespace
 
@@ -38,12 +70,19 @@ void TargetFileList::addChosen(const QString& strPath)
         inform(unsupported);
         return;
     }
+    // The run would later call it missing: its file test sees no hidden file.
+    if (platform::isHidden(strPath)) {
+        inform(kHiddenMessage.arg(strPath));
+        return;
+    }
     if (isListed(strPath)) {
         inform(kChosenTwice);
         return;
     }
-    if (!isFull())
-        m_control.append(strPath);
+    if (isFull())
+        return;
+    m_control.append(strPath);
+    informAboutSpelling({strPath});
 }
 
 void TargetFileList::addDropped(const QStringList& paths)
@@ -61,10 +100,12 @@ void TargetFileList::addDropped(const QStringList& paths)
             break;
         unsupported.clear();
     }
-    if (!addManyDropped(paths))
+    QStringList added;
+    if (!addManyDropped(paths, added))
         m_boxes.show(BoxKind::Warning, kCannotAdd);
     if (!unsupported.isEmpty())
         inform(unsupported);
+    informAboutSpelling(added);
 }
 
 void TargetFileList::addOneDropped(const QString& strPath)
@@ -89,10 +130,11 @@ void TargetFileList::addOneDropped(const QString& strPath)
         return;
     }
     m_control.append(strPath);
+    informAboutSpelling({strPath});
 }
 
 // False when the list filled up before every file was taken.
-bool TargetFileList::addManyDropped(const QStringList& paths)
+bool TargetFileList::addManyDropped(const QStringList& paths, QStringList& added)
 {
     // The list is read once per drop, not once per dropped file: a drop of
     // thousands of files onto a long list stays linear.
@@ -109,6 +151,7 @@ bool TargetFileList::addManyDropped(const QStringList& paths)
             return false;
         m_control.append(strPath);
         listed.insert(strPath);
+        added.append(strPath);
     }
     return true;
 }
@@ -127,22 +170,26 @@ QString TargetFileList::fileNamePart(const QString& strPath)
 
 QString TargetFileList::unsupportedNameMessage(const QString& strPath)
 {
-    static const QString kUnsupported = QStringLiteral("\\:*?\"<>|");
-    const QString name = fileNamePart(strPath);
-    for (const QChar ch : name) {
-        QString what;
-        if (ch.unicode() < 0x20)
-            what = QStringLiteral("制御文字 (0x%1)")
-                       .arg(QString::number(ch.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0')));
-        else if (kUnsupported.contains(ch))
-            what = QStringLiteral("文字「%1」").arg(ch);
-        else
+    const QString what = whatWindowsCannotHold(fileNamePart(strPath));
+    if (what.isEmpty())
+        return QString();
+    return QStringLiteral("ﾌｧｲﾙ名にWindowsで使えない%1が含まれています。\r\n%2\r\n"
+                          "ﾌｧｲﾙ名を変更して再度指定してください。")
+        .arg(what, strPath);
+}
+
+void TargetFileList::informAboutSpelling(const QStringList& added) const
+{
+    for (const QString& strPath : added) {
+        // Twins such as "〜" are stored as Windows spells them: no surprise.
+        const QString lacking = platform::firstCharOutsideCp932(fileNamePart(strPath), true);
+        if (lacking.isEmpty())
             continue;
-        return QStringLiteral("ﾌｧｲﾙ名にWindowsで使えない%1が含まれています。\r\n%2\r\n"
-                              "ﾌｧｲﾙ名を変更して再度指定してください。")
-            .arg(what, strPath);
+        inform(QStringLiteral("ﾌｧｲﾙ名にShift_JIS (ｺｰﾄﾞﾍﾟｰｼﾞ932) にない文字「%1」が含まれています。\r\n%2\r\n"
+                              "受け取り側のWindowsでは、ﾌｧｲﾙ名が正しく表示されないことがあります。")
+                   .arg(lacking, strPath));
+        return;
     }
-    return QString();
 }
 
 bool TargetFileList::isListed(const QString& strPath) const

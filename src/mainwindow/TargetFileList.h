@@ -33,8 +33,9 @@ public:
 
     // The path the file-open dialog returned (not cancelled). A folder, an
     // unreadable path or a full list is ignored silently; the reserved name,
-    // a name Windows cannot hold and a listed path are refused with an
-    // information box.
+    // a name Windows cannot hold, a hidden file and a listed path are refused
+    // with an information box. A name outside code page 932 is added, with
+    // an information box saying the receiver may see it otherwise.
     void addChosen(const QString& strPath);
 
     // Dropped files in the order the drop supplies them. One file: a missing,
@@ -42,7 +43,9 @@ public:
     // are refused with an information box. More files: each unlisted, present
     // file is appended, the rest skipped without a message. A full list ends
     // the drop with a warning box; files appended before stay. A name Windows
-    // cannot hold is never added: one information box names the first.
+    // cannot hold is never added: one information box names the first. Of
+    // the names added that code page 932 lacks a character of, one
+    // information box names the first.
     void addDropped(const QStringList& paths);
 
     // Removes every selected entry, from the last to the first.
@@ -52,15 +55,21 @@ public:
     static QString fileNamePart(const QString& strPath);
 
     // Empty when Windows can hold the file name of strPath; else the message
-    // naming the file and the first character it cannot hold (\ : * ? " < >
-    // | or a control character), since the receiver extracts on Windows.
+    // naming the file and what it cannot hold (\ : * ? " < > |, a control
+    // character, a trailing "." or blank, a device name such as CON, NUL,
+    // COM1 or LPT1 with any extension), since the receiver extracts on Windows.
     static QString unsupportedNameMessage(const QString& strPath);
 
 private:
     bool isListed(const QString& strPath) const;
     bool isFull() const;
     void addOneDropped(const QString& strPath);
-    bool addManyDropped(const QStringList& paths);
+    // added: the paths appended, in order.
+    bool addManyDropped(const QStringList& paths, QStringList& added);
+    // One information box for the first added name that code page 932 lacks
+    // a character of: it is archived as UTF-8, which not every extractor
+    // shows right.
+    void informAboutSpelling(const QStringList& added) const;
     void inform(const QString& text) const;
 
     IFileListControl& m_control;

@@ -42,22 +42,33 @@ protected:
 } // namespace
 
 // The reserved name compares with case, a listed path exactly; a folder or a
-// missing path does nothing. Only the dialog takes a hidden
-// file; a refused drop of one file says why, the duplicate with "。".
+// missing path does nothing. A hidden file is refused by the dialog with
+// why, ignored as a drop; a refused drop of one file says why, the
+// duplicate with "。". A name outside code page 932 is added and told.
 TEST_F(TargetFileListTest, OneChosenOrDroppedPathIsAddedOrRefusedWithItsMessage)
 {
     const QString reserved = "システムで予約されているファイル名です。\r\nファイル名を変更して再度指定してください。";
     const QString listed = file("listed.xls"), main = file("MAIN_TEXT.txt"), hidden = file(".hidden.xls");
-    const QString colon = file("a:b.xls"), tab = file("a\tb.xls");
+    const QString colon = file("a:b.xls"), tab = file("a\tb.xls"), dot = file("a.csv."), blank = file("a.csv ");
+    const QString con = file("con"), lpt = file("LPT9.tar.gz"), nul = file("Nul .txt"), hangul = file("한글.txt");
+    const QString hiddenMessage = "隠しﾌｧｲﾙは指定できません (名前が「.」で始まっています)。\r\n" + hidden
+                                  + "\r\nﾌｧｲﾙ名を変更して再度指定してください。";
+    const QString hangulMessage = "ﾌｧｲﾙ名にShift_JIS (ｺｰﾄﾞﾍﾟｰｼﾞ932) にない文字「한」が含まれています。\r\n" + hangul
+                                  + "\r\n受け取り側のWindowsでは、ﾌｧｲﾙ名が正しく表示されないことがあります。";
     const std::tuple<QString, bool, bool, QString> cases[] = { { main, false, false, reserved },
         { main, true, false, reserved }, { listed, false, false, "既に選択されているファイルです" },
         { listed, true, false, "既に選択されているファイルです。" }, { file("Main_Text.txt"), false, true, {} },
-        { file("LISTED.xls"), true, true, {} }, { hidden, false, true, {} }, { hidden, true, false, {} },
+        { file("LISTED.xls"), true, true, {} }, { hidden, false, false, hiddenMessage }, { hidden, true, false, {} },
         { m_root.path(), false, false, {} }, { m_root.path(), true, false, {} },
         { m_root.filePath("missing"), false, false, {} }, { m_root.filePath("missing"), true, false, {} },
         // Names the receiver's Windows cannot hold.
         { colon, false, false, unsupported("文字「:」", colon) }, { colon, true, false, unsupported("文字「:」", colon) },
-        { tab, true, false, unsupported("制御文字 (0x09)", tab) } };
+        { tab, true, false, unsupported("制御文字 (0x09)", tab) },
+        { dot, false, false, unsupported("末尾の「.」", dot) }, { blank, true, false, unsupported("末尾の空白", blank) },
+        { con, false, false, unsupported("装置名「con」", con) }, { lpt, true, false, unsupported("装置名「LPT9」", lpt) },
+        { nul, false, false, unsupported("装置名「Nul」", nul) }, { file("COM10.txt"), false, true, {} },
+        { file("console.txt"), true, true, {} }, { file("資料〜最終.xls"), false, true, {} },
+        { hangul, false, true, hangulMessage }, { hangul, true, true, hangulMessage } };
     for (const auto& [path, dropped, added, message] : cases) {
         SCOPED_TRACE(path.toStdString() + (dropped ? " dropped" : " chosen"));
         m_control.entries = { listed };
@@ -76,14 +87,16 @@ TEST_F(TargetFileListTest, ADropOfManySkipsTheRefusedAndDeleteRemovesTheSelected
     const QString listed = file("listed.xls"), fresh = file("fresh.xls"), more = file("more.xls");
     m_control.entries = { listed };
     m_list.addDropped({ file("MAIN_TEXT.txt"), fresh, m_root.path(), listed, m_root.filePath("missing"),
-        file(".hidden.xls"), fresh, file("a?.xls"), more, file("b|.xls"), file("last.xls") });
-    EXPECT_EQ(m_control.entries, (std::vector<QString> { listed, fresh, more, file("last.xls") }));
-    // Only a name Windows cannot hold is told, the first one.
-    ASSERT_EQ(m_boxes.boxes.size(), 1u);
+        file(".hidden.xls"), fresh, file("a?.xls"), more, file("b|.xls"), file("報告😀.txt"), file("last😀.txt") });
+    EXPECT_EQ(m_control.entries, (std::vector<QString> { listed, fresh, more, file("報告😀.txt"), file("last😀.txt") }));
+    // Told: the first name Windows cannot hold, the first name outside code page 932.
+    ASSERT_EQ(m_boxes.boxes.size(), 2u);
     EXPECT_EQ(m_boxes.boxes[0].text, unsupported("文字「?」", file("a?.xls")));
+    EXPECT_TRUE(m_boxes.boxes[1].text.startsWith("ﾌｧｲﾙ名にShift_JIS (ｺｰﾄﾞﾍﾟｰｼﾞ932) にない文字「😀」が含まれています。\r\n"
+                                                 + file("報告😀.txt") + "\r\n"));
     m_control.selected = { 0, 2 };
     m_list.deleteSelected();
-    EXPECT_EQ(m_control.entries, (std::vector<QString> { fresh, file("last.xls") }));
+    EXPECT_EQ(m_control.entries, (std::vector<QString> { fresh, file("報告😀.txt"), file("last😀.txt") }));
 }
 
 // Full at 32767: the dialog stops silently, a drop says it cannot add and
