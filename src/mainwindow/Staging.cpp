@@ -4,6 +4,7 @@
 #include "mainwindow/Leftovers.h"
 #include "mainwindow/RunFailure.h"
 #include "platform/AtomicFile.h"
+#include "platform/Cp932.h"
 #include "platform/FileCopy.h"
 #include "platform/FileTests.h"
 #include "platform/Folders.h"
@@ -48,10 +49,22 @@ bool splitName(const QString& fileName, NameParts& parts)
     return true;
 }
 
-// Staged names compare without case: the archive is opened on Windows.
+// Staged names compare as the receiver's Windows sees them once archived:
+// in their CP932 spelling ("〜" and "～" are both 0x8160) and without case,
+// full-width letters included.
 QString nameKey(const QString& name)
 {
-    return name.toCaseFolded();
+    return platform::windowsSpelling(name).toCaseFolded();
+}
+
+// A copy that saw its source change was racing the program still writing it.
+QString copyFailure(int rc, const QString& source)
+{
+    if (rc == EBUSY)
+        return QStringLiteral("ﾌｧｲﾙは他のﾌﾟﾛｸﾞﾗﾑが書き込み中です。\r\n%1\r\n"
+                              "書き込みが終わってから、もう一度出力してください。")
+            .arg(source);
+    return runfailure::describe(rc, source);
 }
 
 } // namespace
@@ -136,7 +149,7 @@ void OutputRun::FncMoveFile(QString& strErrMsg, bool& blnOK)
         // The work folder goes at the end of the run: no sync, no temporary name.
         const QString copy = platform::joinPath(staging, target);
         if (const int rc = platform::copyFileUnsynced(source, copy, 0600, copied); rc != 0) {
-            runfailure::setFirst(strErrMsg, runfailure::describe(rc, source));
+            runfailure::setFirst(strErrMsg, copyFailure(rc, source));
             return;
         }
         taken.insert(nameKey(target));

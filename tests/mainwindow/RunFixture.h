@@ -28,7 +28,12 @@ public:
     void setWaitPointer(bool wait) override { waitPointer.push_back(wait); }
     std::int32_t hwnd() const override { return 0x1234; }
     void keepPainted() override { if (onKeepPainted) onKeepPainted(); }
-    void showProgress(RunStage stage, qint64 done, qint64 total) override { reports.push_back({stage, done, total}); }
+    void showProgress(RunStage stage, qint64 done, qint64 total) override
+    {
+        reports.push_back({stage, done, total});
+        if (onProgress)
+            onProgress(reports.back());
+    }
     // A stop is asked for from the first report of stopIn on.
     bool stopRequested() const override
     {
@@ -43,8 +48,9 @@ public:
     std::vector<Report> reports;
     std::optional<RunStage> stopIn;
     bool deliveryBegun = false;
-    // Lets a test change the world between the steps of a run.
+    // Lets a test change the world between the steps of a run, or inside one.
     std::function<void()> onKeepPainted;
+    std::function<void(const Report&)> onProgress;
 };
 
 inline const QString kOutName = QStringLiteral("TMPA12320261206030405.txt");

@@ -1,5 +1,5 @@
-// Faults a user meets during a run: the output folder's disk is full, a
-// folder turns read-only.
+// Faults a user meets during a run: a report still being written, the
+// output folder's disk is full, a folder turns read-only.
 #include "RunFixture.h"
 
 #include <QDir>
@@ -47,4 +47,21 @@ TEST_F(RunFaultTest, AttachmentLogFolderTurningReadOnlyAfterTheDelivery)
     EXPECT_TRUE(failed(QStringLiteral("FncMoveLog")).startsWith(QStringLiteral("Read-only file system")));
     EXPECT_GT(QFileInfo(outPath()).size(), 0);
     EXPECT_TRUE(testsupport::entriesOf(at(QStringLiteral("templog"))).isEmpty());
+}
+
+// Another program still writes the report while it is staged: the copy sees
+// it change after its last piece and the user is told in words.
+TEST_F(RunFaultTest, AReportStillBeingWrittenIsNamedAndNotArchived)
+{
+    const QString report = addReport(QStringLiteral("report.xls"), QByteArray(1 << 20, 'r'));
+    m_window.onProgress = [&](const FakeOutputWindow::Report& seen) {
+        if (seen.stage == RunStage::Preparing && seen.done > 0) {
+            QFile file(report);
+            ASSERT_TRUE(file.open(QIODevice::Append) && file.write("more") == 4);
+        }
+    };
+    run().cmdSend_Click();
+    EXPECT_EQ(failed(QStringLiteral("FncMoveFile")), "ﾌｧｲﾙは他のﾌﾟﾛｸﾞﾗﾑが書き込み中です。\r\n" + report
+                                                         + "\r\n書き込みが終わってから、もう一度出力してください。");
+    EXPECT_TRUE(testsupport::entriesOf(at(QStringLiteral("output"))).isEmpty());
 }
