@@ -1,8 +1,10 @@
 #include "RunFixture.h"
 
+#include "mainwindow/ArchiveLimits.h"
 #include "platform/Folders.h"
 
 #include <QDir>
+#include <algorithm>
 #include <functional>
 
 using RunFailureTest = RunFixture;
@@ -33,8 +35,44 @@ TEST_F(RunFailureTest, ListChecksStopBeforeAnyStepAndSelectTheEntriesAtFault)
     EXPECT_TRUE(!m_window.entries[0].selected && m_window.entries[1].selected);
     EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("ﾌｧｲﾙ名にWindowsで使えない文字「:」が含まれています。\r\n")
                                       + colon + QStringLiteral("\r\nﾌｧｲﾙ名を変更して再度指定してください。")});
+
+    // Too large for the formats, on sparse files: one file beyond a CAB
+    // folder (65535 blocks of 32 KiB), then a total whose archive could pass
+    // what the encryption counts (2^31 - 1 bytes, less the archive's own).
+    m_window.entries.resize(1);
+    const QString huge = addReport(QStringLiteral("huge.bin"), "");
+    ASSERT_TRUE(QFile::resize(huge, 65535LL * 32768 + 1));
+    m_boxes.boxes.clear();
+    run().cmdSend_Click();
+    EXPECT_TRUE(!m_window.entries[0].selected && m_window.entries[1].selected);
+    EXPECT_EQ(boxTexts(), QStringList{"ﾌｧｲﾙが大きすぎるため出力できません。\r\n" + huge
+                                      + "\r\n大きさ 2,147,450,881ﾊﾞｲﾄ、1ﾌｧｲﾙの上限 2,147,450,880ﾊﾞｲﾄ (CAB形式の制限)"});
+    ASSERT_TRUE(QFile::resize(huge, 1150LL << 20));
+    const QString second = addReport(QStringLiteral("second.bin"), "");
+    ASSERT_TRUE(QFile::resize(second, 1150LL << 20));
+    m_boxes.boxes.clear();
+    run().cmdSend_Click();
+    EXPECT_EQ(boxTexts(), QStringList{"ﾌｧｲﾙの合計が大きすぎるため出力できません。\r\n"
+                                      "合計 2,411,724,801ﾊﾞｲﾄ、上限 2,145,384,190ﾊﾞｲﾄ (暗号化ﾌｧｲﾙの上限 "
+                                      "2,147,483,647ﾊﾞｲﾄから書庫の管理情報を除いた大きさ)\r\nﾌｧｲﾙを分けて出力してください。"});
+    EXPECT_TRUE(std::none_of(m_window.entries.begin(), m_window.entries.end(), [](const auto& e) { return e.selected; }));
     EXPECT_EQ(errorLogs() + workFolders(), QStringList());
-    EXPECT_EQ(m_window.waitPointer, (std::vector<bool>{true, false, true, false, true, false}));
+    EXPECT_EQ(m_window.waitPointer.size(), 10u);
+}
+
+// The total's limit holds for the worst the archive can make of
+// incompressible data: every block stored, every name at its longest.
+TEST(ArchiveLimits, TheLimitIsAnUpperBoundOfTheArchiveAndExact)
+{
+    using namespace archivelimits;
+    const qint64 limit = maxTotalBytes(2);
+    const qint64 blocks = limit / 32768 + 2 + 1;
+    EXPECT_LE(36 + 3 * (8 + 16 + 256) + 1021 + limit + blocks * (8 + 2 + 5), kMaxArchiveBytes);
+    EXPECT_TRUE(check({limit - 1, 1}).ok);
+    const Verdict over = check({limit, 1});
+    EXPECT_TRUE(!over.ok && over.file == -1 && over.bytes == limit + 1 && over.limit == limit);
+    EXPECT_TRUE(check({kMaxFileBytes}).file == -1) << "one whole folder is still over the total";
+    EXPECT_EQ(check({1, kMaxFileBytes + 1, kMaxFileBytes + 2}).file, 1);
 }
 
 // Each step that fails (the settings file gone first): its message (or the
