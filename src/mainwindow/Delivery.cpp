@@ -57,7 +57,7 @@ void OutputRun::FncTamberlox(QString& strErrMsg, bool& blnOK)
     const QString source = platform::joinPath(m_strWorkDir, m_strOutFileName);
     const QString target = platform::joinPath(output, m_strOutFileName);
     if (platform::fileExists(target)
-        && m_context.boxes->show(BoxKind::Confirmation, kOverwriteQuestion) != BoxAnswer::Yes) {
+        && show(BoxKind::Confirmation, kOverwriteQuestion) != BoxAnswer::Yes) {
         strErrMsg = kOverwriteRefused;
         return;
     }
@@ -103,7 +103,7 @@ void OutputRun::FncMoveLog(QString& strErrMsg, bool& blnOK)
     }
     // The copies are made durable together, once the work folder is gone so
     // that its files need not reach the disk first.
-    blnOK = basCommon::FncDelPath(m_strWorkDir, strErrMsg);
+    blnOK = removeWorkFolder(strErrMsg);
     if (const int rc = platform::syncFileSystem(runFolder); rc != 0) {
         runfailure::setFirst(strErrMsg, runfailure::describe(rc, runFolder));
         blnOK = false;
@@ -134,7 +134,7 @@ void OutputRun::FncCrtLogFile(const QString& strMessage, const QDateTime& dtmRun
         return;
     }
     if (fellBack)
-        m_context.boxes->show(BoxKind::Information,
+        show(BoxKind::Information,
                               QStringLiteral("ﾛｸﾞﾌｧｲﾙを出力するﾌｫﾙﾀﾞの指定に誤りがあります。\r\n"
                                              "設定ﾌｧｲﾙを確認してください。\r\nﾛｸﾞﾌｧｲﾙは")
                                   + logFolder + QStringLiteral("に出力されました。"));

@@ -1,12 +1,15 @@
 #include "mainwindow/OutputRun.h"
 
 #include "common/basCommon.h"
+#include "mainwindow/ArchiveLimits.h"
+#include "mainwindow/Leftovers.h"
 #include "mainwindow/TargetFileList.h"
 #include "platform/DateTimeText.h"
 #include "platform/FileTests.h"
 #include "platform/Folders.h"
 #include "settings/clsIniFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -42,7 +45,7 @@ void OutputRun::cmdSend_Click()
         return;
     }
     if (!platform::fileExists(m_strIniPath)) {
-        m_context.boxes->show(BoxKind::Warning, kNoSettings);
+        show(BoxKind::Warning, kNoSettings);
         basCommon::FncWriteErrLog(m_context, kNoSettings, kNoSettingsLabel);
         m_window.setWaitPointer(false);
         return;
@@ -83,11 +86,11 @@ void OutputRun::cmdSend_Click()
         // The output is complete: nothing to remove, and the list stays.
         basCommon::FncWriteErrLog(m_context, strErrMsg, QStringLiteral("FncCrtLogFile"));
         m_window.setWaitPointer(false);
-        m_context.boxes->show(BoxKind::Warning, strErrMsg);
+        show(BoxKind::Warning, strErrMsg);
         return;
     }
     m_window.setWaitPointer(false);
-    m_context.boxes->show(BoxKind::Information, message);
+    show(BoxKind::Information, message);
     FncClrList();
 }
 
@@ -120,10 +123,10 @@ void OutputRun::stopRun()
 {
     if (!m_strWorkDir.isEmpty()) {
         QString ignored;
-        basCommon::FncDelPath(m_strWorkDir, ignored);
+        removeWorkFolder(ignored);
     }
     m_window.setWaitPointer(false);
-    m_context.boxes->show(BoxKind::Information, kStopped);
+    show(BoxKind::Information, kStopped);
 }
 
 void OutputRun::progress(RunStage stage, qint64 doneInStage)
@@ -136,17 +139,17 @@ void OutputRun::failStep(const QString& label, const QString& strErrMsg)
     basCommon::FncWriteErrLog(m_context, strErrMsg, label);
     if (!m_strWorkDir.isEmpty()) {
         QString ignored;
-        basCommon::FncDelPath(m_strWorkDir, ignored);
+        removeWorkFolder(ignored);
     }
     m_window.setWaitPointer(false);
-    m_context.boxes->show(BoxKind::Warning, strErrMsg);
+    show(BoxKind::Warning, strErrMsg);
 }
 
 bool OutputRun::FncChkFile()
 {
     const int count = m_window.fileCount();
     if (count == 0) {
-        m_context.boxes->show(BoxKind::Warning, kNoFiles);
+        show(BoxKind::Warning, kNoFiles);
         return false;
     }
     bool missing = false;
@@ -156,7 +159,7 @@ bool OutputRun::FncChkFile()
         missing = missing || !present;
     }
     if (missing) {
-        m_context.boxes->show(BoxKind::Warning, kMissingFiles);
+        show(BoxKind::Warning, kMissingFiles);
         return false;
     }
     // A list from before names were checked on adding: the archiver would
@@ -169,10 +172,46 @@ bool OutputRun::FncChkFile()
             unsupported = message;
     }
     if (!unsupported.isEmpty()) {
-        m_context.boxes->show(BoxKind::Warning, unsupported);
+        show(BoxKind::Warning, unsupported);
         return false;
     }
-    return true;
+    return checkSizes();
+}
+
+bool OutputRun::checkSizes()
+{
+    QList<qint64> sizes;
+    for (int i = 0; i < m_window.fileCount(); ++i)
+        sizes.append(QFileInfo(m_window.filePath(i)).size());
+    const archivelimits::Verdict verdict = archivelimits::check(sizes);
+    if (verdict.ok)
+        return true;
+    for (int i = 0; i < m_window.fileCount(); ++i)
+        m_window.setFileSelected(i, i == verdict.file);
+    const QString path = verdict.file >= 0 ? m_window.filePath(verdict.file) : QString();
+    show(BoxKind::Warning, archivelimits::message(verdict, path));
+    return false;
+}
+
+BoxAnswer OutputRun::show(BoxKind kind, const QString& text)
+{
+    m_window.boxShows();
+    return m_context.boxes->show(kind, text);
+}
+
+bool OutputRun::removeWorkFolder(QString& strMsg)
+{
+    const QStringList names = QDir(m_strWorkDir).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    for (const QString& name : names) {
+        if (name == leftovers::kWorkMarker)
+            continue;
+        if (!basCommon::FncDelPath(platform::joinPath(m_strWorkDir, name), strMsg))
+            return false;
+        // Removing a large file takes a while.
+        m_window.keepPainted();
+    }
+    return basCommon::FncDelPath(m_strWorkDir, strMsg);
 }
 
 void OutputRun::FncClrList()

@@ -58,6 +58,13 @@ private:
     template <typename Step>
     bool runStep(const QString& label, Step step);
     void failStep(const QString& label, const QString& strErrMsg);
+    // Every box of the run goes through here, so the progress window goes first.
+    BoxAnswer show(BoxKind kind, const QString& text);
+    // Removes the work folder, its marker last, so that a run killed
+    // meanwhile leaves a folder the next start still knows as its own.
+    bool removeWorkFolder(QString& strMsg);
+    // The limits of the formats, checked before anything is copied.
+    bool checkSizes();
     // The user's stop, seen at a safe point before the delivery: true from
     // then on. The stop itself removes the work folder and says so once.
     bool stopAt();

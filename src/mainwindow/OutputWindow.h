@@ -41,4 +41,7 @@ public:
     virtual bool stopRequested() const { return false; }
     // The delivery begins: a stop can no longer be offered.
     virtual void deliveryBegins() {}
+    // A box of the run is about to show: no progress window may stay
+    // behind it, greyed out and short of the end.
+    virtual void boxShows() {}
 };

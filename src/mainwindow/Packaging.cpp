@@ -14,8 +14,10 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <atomic>
 #include <chrono>
 #include <future>
+#include <utility>
 
 namespace {
 
@@ -66,6 +68,16 @@ void OutputRun::FncCrtText(QString& strErrMsg, bool& blnOK)
         runfailure::setFirst(strErrMsg, crypt.GetErrMsg());
         return;
     }
+    // A character the header cannot hold would reach the receiver as "?": a
+    // wrong password, another user. Only a hand-edited file gets here.
+    const std::pair<Field, QString> values[] = {
+        {Field::Houkoku, houkoku}, {Field::UserId, userId}, {Field::Password, crypt.OutFile()}, {Field::MailAdress, mail}};
+    for (const auto& [field, value] : values) {
+        if (const QString message = cp932Message(field, value); !message.isEmpty()) {
+            runfailure::setFirst(strErrMsg, message + QStringLiteral("\r\n設定ﾌｧｲﾙを確認してください。"));
+            return;
+        }
+    }
     const QString line = houkoku + QLatin1Char(',') + userId + QLatin1Char(',') + crypt.OutFile()
                          + QLatin1Char(',') + mail + QStringLiteral("\r\n");
     // It holds the password in plain text: owner only.
@@ -104,11 +116,17 @@ void OutputRun::archiveInBackground(clsCab32& cab, bool& ok)
     // Said before the thread starts: a short archive may be done before
     // the first look at it.
     progress(RunStage::Compressing, 0);
+    // The archiver asks between its blocks; the window is asked here, on
+    // its own thread.
+    std::atomic<bool> stop = stopAt();
+    cab.setStopCheck([&stop] { return stop.load(); });
     std::future<bool> archived = std::async(std::launch::async, [&] { return cab.Cabcmp(&owner); });
     // Wakes as soon as the archive is done, else every 50 ms.
     while (archived.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
         progress(RunStage::Compressing, bytesWritten(m_strWorkDir));
         m_window.keepPainted();
+        if (stopAt())
+            stop = true;
     }
     ok = archived.get();
 }
@@ -139,6 +157,7 @@ void OutputRun::FncEncrypt(QString& strErrMsg, bool& blnOK)
         if (++chunks % 1024 == 0)
             progress(RunStage::Encrypting, done);
     };
+    crypt.StopRequested = [this] { return stopAt(); };
     if (!crypt.Encrypt()) {
         runfailure::setFirst(strErrMsg, crypt.GetErrMsg());
         return;

@@ -14,7 +14,19 @@ TEST_F(RunProgressTest, AStopBeforeTheDeliveryLeavesNoWorkFolderNoOutputAndTheLi
         SCOPED_TRACE(stageText(stage).toStdString());
         resetRun();
         m_window.stopIn = stage;
+        // A stop inside the archiving or the encryption ends it there: no
+        // archive at all, or an encryption cut after its first chunk.
+        qint64 archived = -1, encrypted = -1;
+        m_window.onKeepPainted = [&] {
+            const QString work = run().strWorkDir() + QLatin1Char('/');
+            if (QFileInfo::exists(work + "TEMPU_FILE.cab"))
+                archived = QFileInfo(work + "TEMPU_FILE.cab").size();
+            if (QFileInfo::exists(work + kOutName))
+                encrypted = QFileInfo(work + kOutName).size();
+        };
         run().cmdSend_Click();
+        EXPECT_EQ(archived > 1002, stage == RunStage::Encrypting) << archived;
+        EXPECT_EQ(encrypted, stage == RunStage::Encrypting ? 1002 : -1);
         ASSERT_EQ(boxTexts(), QStringList{QStringLiteral("出力を中止しました。")});
         EXPECT_EQ(m_boxes.boxes[0].kind, BoxKind::Information);
         // A stop is no failure: no error log.

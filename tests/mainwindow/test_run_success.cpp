@@ -10,6 +10,11 @@ TEST_F(RunSuccessTest, ReceiverGetsEveryStagedFileAndTheUserTheLogs)
     addReport(QStringLiteral("b/月報.xls"), "second, same name");
     addReport(QStringLiteral("c/月報.XLS"), "third, other case");
     addReport(QStringLiteral("d/表示ソフト能力.csv"), QByteArray(70000, 'z'));
+    // Names that one CP932 spelling or Windows' caseless names make one.
+    addReport(QStringLiteral("e/〜テスト〜.txt"), "wave dash");
+    addReport(QStringLiteral("f/～テスト～.txt"), "fullwidth tilde");
+    addReport(QStringLiteral("g/Ａ−.txt"), "fullwidth A, minus");
+    addReport(QStringLiteral("h/ａ－.txt"), "fullwidth a, fullwidth hyphen-minus");
     ASSERT_TRUE(testsupport::writeBytes(outPath(), "earlier"));
     m_boxes.answers = {BoxAnswer::Yes};
     // The clock moves on: the attachment log takes its own later reading.
@@ -26,11 +31,17 @@ TEST_F(RunSuccessTest, ReceiverGetsEveryStagedFileAndTheUserTheLogs)
     EXPECT_EQ(testsupport::fileMode(outPath()), 0600u);
     const QMap<QString, QByteArray> staged{{"MAIN_TEXT.txt", kHeader}, {"月報.xls", "first report"},
                                            {"月報0.xls", "second, same name"}, {"月報1.XLS", "third, other case"},
-                                           {"表示ソフト能力.csv", QByteArray(70000, 'z')}};
-    // The delivered file as the receiver reads it.
+                                           {"表示ソフト能力.csv", QByteArray(70000, 'z')},
+                                           {"〜テスト〜.txt", "wave dash"}, {"～テスト～0.txt", "fullwidth tilde"},
+                                           {"Ａ−.txt", "fullwidth A, minus"}, {"ａ－0.txt", "fullwidth a, fullwidth hyphen-minus"}};
+    // The delivered file as the receiver reads it: every file, the CP932
+    // spelling of the names as Windows writes them.
+    QMap<QString, QByteArray> received = staged;
+    received.insert("～テスト～.txt", received.take("〜テスト〜.txt"));
+    received.insert("Ａ－.txt", received.take("Ａ−.txt"));
     const QByteArray cab = receiver::decrypt(testsupport::readBytes(outPath()));
     bool extracted = false;
-    EXPECT_EQ(receiver::extract(cab, m_root.path(), extracted), staged);
+    EXPECT_EQ(receiver::extract(cab, m_root.path(), extracted), received);
     EXPECT_TRUE(extracted && cab.startsWith("MSCF"));
     // Run log: two CP932 lines, named from the same reading as the output.
     EXPECT_EQ(testsupport::readBytes(at(QStringLiteral("log/TORMEA_REPORT/R_MESS20261206030405.txt"))),

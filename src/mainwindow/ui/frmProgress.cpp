@@ -47,7 +47,8 @@ frmProgress::frmProgress(QWidget* owner)
 
 void frmProgress::showProgress(RunStage stage, qint64 done, qint64 total)
 {
-    m_lblStage->setText(stageText(stage));
+    if (!m_stopRequested)
+        m_lblStage->setText(stageText(stage));
     const qint64 steps = total > 0 ? done * kBarSteps / total : 0;
     m_barRun->setValue(static_cast<int>(std::clamp<qint64>(steps, 0, kBarSteps)));
 }
@@ -64,4 +65,6 @@ void frmProgress::reject()
         return;
     m_stopRequested = true;
     m_cmdStop->setEnabled(false);
+    // Said at once: the run stops at its next check, within a moment.
+    m_lblStage->setText(QStringLiteral("中止しています…"));
 }

@@ -216,6 +216,14 @@ void frmTamberlox_01::deliveryBegins()
         m_progress->deliveryBegins();
 }
 
+void frmTamberlox_01::boxShows()
+{
+    // Should the run go on after the box, its window comes back only once
+    // the rest has lasted long enough of its own.
+    m_progress.reset();
+    m_runClock.restart();
+}
+
 void frmTamberlox_01::updateProgress()
 {
     if (!m_running)

@@ -54,6 +54,7 @@ public:
     void showProgress(RunStage stage, qint64 done, qint64 total) override;
     bool stopRequested() const override;
     void deliveryBegins() override;
+    void boxShows() override;
 
     // A run that lasts this long gets its progress window; a short one never
     // flashes it. Tests show it at once.

@@ -100,6 +100,9 @@ TEST(ProgressWindow, ShowsTheStageAndTheRunAndAsksForTheStopOnce)
         byEscape ? QTest::keyClick(&window, Qt::Key_Escape) : stop->click();
         EXPECT_TRUE(window.stopRequested());
         EXPECT_FALSE(stop->isEnabled());
+        // Said at once, and kept while the run gets to its next check.
+        window.showProgress(RunStage::Encrypting, 300, 1000);
+        EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("lblStage"))->text(), QStringLiteral("中止しています…"));
         EXPECT_TRUE(window.isVisible()) << "the run closes it";
     }
     frmProgress delivering(&owner);
@@ -108,23 +111,48 @@ TEST(ProgressWindow, ShowsTheStageAndTheRunAndAsksForTheStopOnce)
     EXPECT_FALSE(delivering.stopRequested());
 }
 
-TEST_F(MainWindowFixture, ARunShowsItsProgressWindowUntilItEndsAndKeepsTheWindowOpen)
+namespace {
+
+// Counts the progress windows shown.
+class ProgressShown : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->objectName() == QStringLiteral("frmProgress"))
+            ++count;
+        return false;
+    }
+    int count = 0;
+};
+
+} // namespace
+
+// The overwrite question mid-run and the success at the end: the progress
+// window is gone before each box, and back after the question.
+TEST_F(MainWindowFixture, ARunShowsItsProgressWindowButNeverBehindABoxAndKeepsTheWindowOpen)
 {
+    m_context.clock = [] { return QDateTime(QDate(2026, 12, 6), QTime(3, 4, 5)); };
     openLoaded();
     m_window->setProgressDelay(0);
     m_dialogs.answers = {writeReport(QStringLiteral("report.xls"))};
     QTest::mouseClick(control("cmdAdd"), Qt::LeftButton);
-    int barAtTheEnd = -1;
-    bool closedDuringTheRun = true;
+    ASSERT_TRUE(testsupport::writeBytes(at(QStringLiteral("TMPA12320261206030405.txt")), "old"));
+    m_boxes.answers = {BoxAnswer::Yes};
+    ProgressShown shown;
+    qApp->installEventFilter(&shown);
+    std::vector<int> shownAtTheBoxes;
+    bool behindABox = false, closedDuringTheRun = true;
     m_boxes.onShow = [&](BoxKind) {
-        if (frmProgress* progress = m_window->progressWindow())
-            barAtTheEnd = progress->findChild<QProgressBar*>(QStringLiteral("barRun"))->value();
+        behindABox = behindABox || m_window->progressWindow() != nullptr;
+        shownAtTheBoxes.push_back(shown.count);
         closedDuringTheRun = m_window->close();
     };
     QTest::mouseClick(control("cmdSend"), Qt::LeftButton);
-    ASSERT_EQ(boxTexts().size(), 1);
-    EXPECT_TRUE(boxTexts()[0].contains(QStringLiteral("正常に出力されました")));
-    EXPECT_EQ(barAtTheEnd, 1000);
+    qApp->removeEventFilter(&shown);
+    ASSERT_EQ(boxTexts().size(), 2);
+    EXPECT_TRUE(boxTexts()[1].contains(QStringLiteral("正常に出力されました")));
+    EXPECT_FALSE(behindABox);
+    EXPECT_EQ(shownAtTheBoxes, (std::vector<int>{1, 2}));
     EXPECT_FALSE(closedDuringTheRun) << "the run is still on the stack";
     EXPECT_EQ(m_window->progressWindow(), nullptr);
 }
