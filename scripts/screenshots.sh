@@ -3,8 +3,8 @@
 # build into a temporary folder (a fresh program folder without settings),
 # starts it under Xvfb, creates the settings through the settings window,
 # adds two report files through the file dialog, runs one output, runs a
-# large one with its progress window and opens the version window through
-# the window menu.
+# large one with its progress window, stops it a second time, and opens the
+# version window through the window menu.
 # Usage: scripts/screenshots.sh [build folder]   (build/dev by default)
 # Needs: xvfb xauth openbox xdotool x11-utils xclip imagemagick fonts-ipafont-gothic.
 set -euo pipefail
@@ -108,6 +108,18 @@ session() {
   done_box=$(wait_window "$caption" "$main")
   keys "$done_box" Return
 
+  # The same report again, stopped while it is compressed: the run ends
+  # with its box at once (too soon to catch the window saying it stops).
+  sleep 0.5
+  add_report "$main" "$tmp/reports/大容量データ_2026_11.bin"
+  keys "$main" Tab Tab Tab space
+  progress=$(wait_window '進行状況')
+  sleep 0.7
+  keys "$progress" Escape
+  done_box=$(wait_window "$caption" "$main")
+  shot "$done_box" output_stopped.png
+  keys "$done_box" Return
+
   # The window menu from the window's background, then バージョン情報.
   xdotool mousemove --window "$main" 200 340 click 3
   sleep 0.5
@@ -155,4 +167,4 @@ head -c $((400 * 1024 * 1024)) /dev/urandom >"$tmp/reports/大容量データ_20
 
 export TAMBERLOX_SHOT_DIR=$tmp TAMBERLOX_SHOT_OUT=$PWD/docs/screenshots
 xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" --session
-echo "Screenshots in docs/screenshots: settings_window.png main_window.png output_done.png progress_window.png about_window.png"
+echo "Screenshots in docs/screenshots: settings_window.png main_window.png output_done.png progress_window.png output_stopped.png about_window.png"
