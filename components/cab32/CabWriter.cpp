@@ -59,12 +59,6 @@ Result CabWriter::write(const std::vector<SourceFile>& files)
 {
     if (files.size() > kMaxFiles)
         return fail(Status::Limit, "more than 65535 files");
-    std::vector<std::vector<std::string>> names;
-    names.reserve(files.size());
-    for (const SourceFile& file : files)
-        names.push_back(file.parts);
-    if (Result unique = refuseWindowsDuplicates(names, m_codec); !unique.ok())
-        return unique;
     m_pipeline.discard();
     m_fill = 0;
     Result result = planFolders(files);

@@ -36,8 +36,7 @@ public:
     // Asked between files and after each block read.
     void setStopCheck(StopCheck stop) { m_stop = stop; }
 
-    // Status::Name (a name cannot be stored), Duplicate (two names Windows
-    // takes for one; nothing written then), Limit (too many files, a file
+    // Status::Name (a name cannot be stored), Limit (too many files, a file
     // too large for one folder, a cabinet over 4 GiB), Read (a file cannot be
     // read, or differs from its scan afterwards: another size or time, more
     // bytes), Write (from the sink) or Stopped. The sink then holds a partial

@@ -3,6 +3,7 @@
 #include "FileScanner.h"
 #include "Operations.h"
 #include "StagedFile.h"
+#include "StoredName.h"
 
 #include <sys/stat.h>
 
@@ -17,6 +18,14 @@ Result createCabinet(const Command& cmd, Cp932Codec& codec)
         return fail(Status::Exists, cmd.archive);
     std::vector<SourceFile> files;
     Result result = collectFiles(cmd, files);
+    if (!result.ok())
+        return result;
+    // Before the temporary file: a refused name leaves nothing at all.
+    std::vector<std::vector<std::string>> names;
+    names.reserve(files.size());
+    for (const SourceFile& file : files)
+        names.push_back(file.parts);
+    result = refuseWindowsDuplicates(names, codec);
     if (!result.ok())
         return result;
     BlockPipeline pipeline(cmd.method == Method::Store ? 0 : kDeflateLevel);

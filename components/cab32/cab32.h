@@ -3,7 +3,7 @@
 /*
  * libcab32: the CAB archiver component ("CAB32.DLL" in the messages).
  *
- * Two entry points with C linkage. Every string crossing this interface is a
+ * Three entry points with C linkage: Cab, CabStoppable and CabCheckArchive. Every string crossing this interface is a
  * NUL-terminated byte string in code page 932 (Shift_JIS as Windows defines
  * it). Paths use "/" between folders. No call keeps a pointer it was given,
  * no call prints anything, and no call keeps state between calls, so calls

@@ -57,6 +57,11 @@ TEST(Cab32Api, EachCommandLineGivesItsCodeAndAFailureLeavesNoFile)
           R"(-a "a")", R"(-a "a" "b/)", R"(-a  "" "b/")", "-a \"\x81\" \"b/\"", "-a -ml14 a b/", "-a -ml22 a b/",
           "-a -mq0 a b/", "-a -mq8 a b/", "-a -ml a b/", "-a -mz1 a b/", "-a -ms0 a b/", "-a -mx a b/", "-a -m a b/"})
         EXPECT_EQ(Cab(nullptr, bad, nullptr, 0), CAB32_ERROR_COMMAND) << bad;
+    // The text names the second name, folder and all, as it would be stored.
+    char text[80] = "";
+    const QByteArray clash = platform::toCp932(QString(R"(-a -r "@/out.cab" "@/twice/3/")").replace("@", dir.path()));
+    EXPECT_EQ(Cab(nullptr, clash.constData(), text, sizeof text), CAB32_ERROR_DUPLICATE);
+    EXPECT_EQ(QByteArray(text), "two files would be stored under one name: " + platform::toCp932(QStringLiteral("д\\Ⅱ.txt")));
     EXPECT_EQ(testsupport::entriesOf(dir.path()), (QStringList{"big", "file", "ok.cab", "old.cab", "twice", "表ソ"}));
     EXPECT_EQ(testsupport::readBytes(dir.filePath("old.cab")), QByteArray("previous"));
     const auto layout = cabtest::readLayout(testsupport::readBytes(dir.filePath("ok.cab")));
