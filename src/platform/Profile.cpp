@@ -5,12 +5,19 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <optional>
 #include <vector>
 
 namespace platform {
 namespace {
+
+// What one line can be read as (see Profile.h), so a read holds at most a
+// couple of buffers whatever the file holds.
+constexpr qsizetype kMaxLineBytes = 64 * 1024;
+constexpr qsizetype kReadChunkBytes = 64 * 1024;
 
 struct Line {
     QByteArray text;   // without its line end
@@ -36,6 +43,69 @@ std::vector<Line> splitLines(const QByteArray& data)
 }
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The line as it is read: its first kMaxLineBytes bytes, less a lead byte
+// whose trail byte the cut left out. Reads and rewrites both see lines so,
+// and agree on which key a line holds.
+QByteArray boundedLine(const QByteArray& text)
+{
+    if (text.size() <= kMaxLineBytes)
+        return text;
+    qsizetype i = 0;
+    while (i < kMaxLineBytes)
+        i += isCp932LeadByte(static_cast<unsigned char>(text.at(i))) ? 2 : 1;
+    return text.left(i > kMaxLineBytes ? kMaxLineBytes - 1 : kMaxLineBytes);
+}
+
+// The file's lines one at a time, each as boundedLine gives it, ended as
+// splitLines ends them; memory stays at the read chunk and one line.
+class LineReader {
+public:
+    explicit LineReader(QFile& file) : m_file(file), m_chunk(kReadChunkBytes, Qt::Uninitialized)
+    {
+        m_line.reserve(kMaxLineBytes + 1);
+    }
+
+    // The next line, or nullopt at the end of the file (or a read error).
+    std::optional<QByteArray> next()
+    {
+        m_line.resize(0);
+        bool any = false;
+        bool ended = false;
+        bool cut = false;
+        while (!ended) {
+            if (m_pos == m_end) {
+                const qint64 got = m_file.read(m_chunk.data(), m_chunk.size());
+                if (got <= 0)
+                    break;
+                m_pos = 0;
+                m_end = static_cast<qsizetype>(got);
+            }
+            any = true;
+            const char* begin = m_chunk.constData() + m_pos;
+            const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', m_end - m_pos));
+            ended = lf != nullptr;
+            const qsizetype length = ended ? lf - begin : m_end - m_pos;
+            // One byte over the bound, so that a CR before the LF can be told apart.
+            const qsizetype room = kMaxLineBytes + 1 - m_line.size();
+            cut = cut || length > room;
+            m_line.append(begin, std::min(length, room));
+            m_pos += length + (ended ? 1 : 0);
+        }
+        if (!any)
+            return std::nullopt;
+        if (ended && !cut && m_line.endsWith('\r'))
+            m_line.chop(1);
+        return boundedLine(m_line);
+    }
+
+private:
+    QFile& m_file;
+    QByteArray m_chunk;
+    QByteArray m_line;
+    qsizetype m_pos = 0;
+    qsizetype m_end = 0;
+};
 
 QByteArray trimBlanks(const QByteArray& text)
 {
@@ -86,6 +156,10 @@ bool sameName(const QByteArray& a, const QByteArray& b)
 
 std::optional<QByteArray> sectionName(const QByteArray& text)
 {
+    // Most lines are no header; they are told so without a copy.
+    const auto first = std::find_if_not(text.begin(), text.end(), isBlank);
+    if (first == text.end() || *first != '[')
+        return std::nullopt;
     const QByteArray line = trimBlanks(text);
     if (!line.startsWith('['))
         return std::nullopt;
@@ -124,11 +198,11 @@ struct SectionRange {
 std::optional<SectionRange> findSection(const std::vector<Line>& lines, const QByteArray& section)
 {
     for (size_t i = 0; i < lines.size(); ++i) {
-        const auto name = sectionName(lines[i].text);
+        const auto name = sectionName(boundedLine(lines[i].text));
         if (!name || !sameName(*name, section))
             continue;
         size_t end = i + 1;
-        while (end < lines.size() && !sectionName(lines[end].text))
+        while (end < lines.size() && !sectionName(boundedLine(lines[end].text)))
             ++end;
         return SectionRange{i, end};
     }
@@ -139,7 +213,7 @@ std::optional<size_t> findKey(const std::vector<Line>& lines, const SectionRange
                               const QByteArray& key)
 {
     for (size_t i = range.header + 1; i < range.end; ++i) {
-        const auto entry = keyLine(lines[i].text);
+        const auto entry = keyLine(boundedLine(lines[i].text));
         if (entry && sameName(entry->key, key))
             return i;
     }
@@ -152,14 +226,21 @@ std::optional<QByteArray> readValue(const QByteArray& section, const QByteArray&
     QFile file(path);
     if (section.isEmpty() || key.isEmpty() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const std::vector<Line> lines = splitLines(file.readAll());
-    const auto range = findSection(lines, section);
-    if (!range)
-        return std::nullopt;
-    const auto index = findKey(lines, *range, key);
-    if (!index)
-        return std::nullopt;
-    return keyLine(lines[*index].text)->value;
+    // As findSection and findKey: the first key of the first section of
+    // that name; the next header ends the search.
+    LineReader reader(file);
+    bool inSection = false;
+    while (const auto line = reader.next()) {
+        if (const auto name = sectionName(*line)) {
+            if (inSection)
+                return std::nullopt;
+            inSection = sameName(*name, section);
+        } else if (inSection) {
+            if (auto entry = keyLine(*line); entry && sameName(entry->key, key))
+                return std::move(entry->value);
+        }
+    }
+    return std::nullopt;
 }
 
 // At most maxBytes bytes of value, never half a double-byte character.
@@ -174,7 +255,7 @@ QByteArray cutValue(const QByteArray& value, qsizetype maxBytes)
             break;
         end = next;
     }
-    return value.left(end);
+    return end == value.size() ? value : value.left(end);
 }
 
 int digitValue(char c)
@@ -277,7 +358,7 @@ int writeProfileString(const QByteArray& section, const QByteArray& key, const Q
         } else {
             size_t after = range->header;
             for (size_t i = range->header + 1; i < range->end; ++i)
-                if (keyLine(lines[i].text))
+                if (keyLine(boundedLine(lines[i].text)))
                     after = i;
             if (lines[after].ending.isEmpty())
                 lines[after].ending = "\r\n";

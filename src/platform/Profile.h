@@ -6,11 +6,19 @@
 // Our own GetPrivateProfileStringA / GetPrivateProfileIntA /
 // WritePrivateProfileStringA: sections, keys and values are CP932 bytes, the
 // file is read and written as Windows reads and writes it.
+//
+// Lines end in LF or CR LF. A line longer than 64 KiB is read as if it ended
+// after its first 64 KiB (one byte less when that would split a double-byte
+// character): blanks before that cut are trimmed, and quotes around its value
+// are stripped only when the cut happens to leave a matching last quote. A
+// key or header past that point is not seen, by reads or by writes (a
+// rewrite still keeps every other line whole).
 namespace platform {
 
 // Value of key in section of the file, or defaultValue when the file, the
 // section or the key is missing. At most bufferSize - 1 bytes are returned
-// (a double-byte character cut in half is dropped). Never fails.
+// (a double-byte character cut in half is dropped). The file is read a line
+// at a time, in memory bounded whatever its size. Never fails.
 QByteArray getProfileString(const QByteArray& section, const QByteArray& key,
                             const QByteArray& defaultValue, int bufferSize,
                             const QString& path);

@@ -32,6 +32,9 @@ protected:
     QTemporaryDir m_dir;
 };
 
+// The line bound Profile.h gives.
+constexpr qsizetype kLine = 64 * 1024;
+
 } // namespace
 
 // Awkward hand-edited lines, as people and other tools write them.
@@ -66,6 +69,21 @@ TEST_F(ProfileTest, LongValueIsCutWithoutBreakingACharacter)
     EXPECT_EQ(read("S", "k", 11), QByteArray(10, 'x'));
     ASSERT_TRUE(writeBytes(path(), "[S]\r\nk=" + QByteArray(253, 'a') + "\x95\x5czz\r\n"));
     EXPECT_EQ(read("S", "k"), QByteArray(253, 'a'));
+
+    // A line past the bound reads as if it ended there: {line, key, value}.
+    const std::array<QByteArray, 3> rows[] = {
+        {"n=" + QByteArray(kLine - 2, 'n'), "n", QByteArray(kLine - 2, 'n')},
+        {"o=" + QByteArray(kLine - 1, 'o'), "o", QByteArray(kLine - 2, 'o')},
+        {"w=" + QByteArray(kLine - 3, 'w') + "\x95\x5d=x", "w", QByteArray(kLine - 3, 'w')},
+        {"q=\"" + QByteArray(kLine, 'q') + '"', "q", '"' + QByteArray(kLine - 3, 'q')},
+        {"t=" + QByteArray(kLine - 4, 't') + "  tail", "t", QByteArray(kLine - 4, 't')},
+        {QByteArray(kLine, ' ') + "h=hidden", "h", "<default>"}};
+    QByteArray file = "[S]\r\n";
+    for (const auto& row : rows)
+        file += row[0] + "\r\n";
+    ASSERT_TRUE(writeBytes(path(), file));
+    for (const auto& [line, key, value] : rows)
+        EXPECT_EQ(read("S", key, 1 << 20), value) << key.constData();
 }
 
 TEST_F(ProfileTest, WriteMakesAPrivateCrLfFileThenKeepsEveryOtherLineAndTheFilesMode)
