@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -18,6 +19,8 @@ namespace {
 // couple of buffers whatever the file holds.
 constexpr qsizetype kMaxLineBytes = 64 * 1024;
 constexpr qsizetype kReadChunkBytes = 64 * 1024;
+// Larger than any settings file; a rewrite holds the whole file.
+constexpr qint64 kMaxWriteFileBytes = 16 * 1024 * 1024;
 
 struct Line {
     QByteArray text;   // without its line end
@@ -303,11 +306,16 @@ int readForWrite(const QString& path, QByteArray& data)
         return EISDIR;
     if (!info.exists())
         return 0;
+    if (info.size() > kMaxWriteFileBytes)
+        return EFBIG;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return file.error() == QFileDevice::PermissionsError ? EACCES : EIO;
     data = file.readAll();
-    return 0;
+    if (file.error() != QFileDevice::NoError)
+        return EIO; // a part of the file would be written back as the whole
+    // It may have grown since it was looked at.
+    return data.size() > kMaxWriteFileBytes ? EFBIG : 0;
 }
 
 bool isOneLine(const QByteArray& text)
@@ -330,19 +338,34 @@ QByteArray getProfileString(const QByteArray& section, const QByteArray& key,
 {
     if (bufferSize <= 0)
         return QByteArray();
-    const QByteArray value = readValue(section, key, path).value_or(defaultValue);
-    return cutValue(value, bufferSize - 1);
+    std::optional<QByteArray> value;
+    try {
+        value = readValue(section, key, path);
+    } catch (...) {
+        // Out of memory (or anything else): read as a missing key.
+    }
+    try {
+        return cutValue(value.value_or(defaultValue), bufferSize - 1);
+    } catch (...) {
+        return QByteArray(); // the default did not fit and could not be cut
+    }
 }
 
 int getProfileInt(const QByteArray& section, const QByteArray& key, int defaultValue,
                   const QString& path)
 {
-    const auto value = readValue(section, key, path);
-    return value ? parseInteger(*value) : defaultValue;
+    try {
+        const auto value = readValue(section, key, path);
+        return value ? parseInteger(*value) : defaultValue;
+    } catch (...) {
+        return defaultValue;
+    }
 }
 
-int writeProfileString(const QByteArray& section, const QByteArray& key, const QByteArray& value,
-                       const QString& path)
+namespace {
+
+int rewriteProfile(const QByteArray& section, const QByteArray& key, const QByteArray& value,
+                   const QString& path)
 {
     if (!isWritableName(section, ']') || !isWritableName(key, '=') || !isOneLine(value)
         || path.isEmpty())
@@ -371,6 +394,20 @@ int writeProfileString(const QByteArray& section, const QByteArray& key, const Q
         lines.push_back(entry);
     }
     return writeFileAtomically(path, joinLines(lines), 0600);
+}
+
+} // namespace
+
+int writeProfileString(const QByteArray& section, const QByteArray& key, const QByteArray& value,
+                       const QString& path)
+{
+    try {
+        return rewriteProfile(section, key, value, path);
+    } catch (const std::bad_alloc&) {
+        return ENOMEM;
+    } catch (...) {
+        return EIO;
+    }
 }
 
 } // namespace platform

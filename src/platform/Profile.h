@@ -18,13 +18,15 @@ namespace platform {
 // Value of key in section of the file, or defaultValue when the file, the
 // section or the key is missing. At most bufferSize - 1 bytes are returned
 // (a double-byte character cut in half is dropped). The file is read a line
-// at a time, in memory bounded whatever its size. Never fails.
+// at a time, in memory bounded whatever its size. Never fails: a read that
+// runs out of memory gives defaultValue.
 QByteArray getProfileString(const QByteArray& section, const QByteArray& key,
                             const QByteArray& defaultValue, int bufferSize,
                             const QString& path);
 
 // The key's value read as an integer (leading blanks skipped, decimal digits
-// or 0x hex, the rest ignored), or defaultValue when the key is missing.
+// or 0x hex, the rest ignored), or defaultValue when the key is missing (or
+// the read runs out of memory).
 int getProfileInt(const QByteArray& section, const QByteArray& key, int defaultValue,
                   const QString& path);
 
@@ -32,7 +34,9 @@ int getProfileInt(const QByteArray& section, const QByteArray& key, int defaultV
 // key is added after the last key of its section, or the section is added at
 // the end of the file, or the file is created. Every other line stays as it
 // was. The file is replaced atomically (writeFileAtomically, new files 0600).
-// Returns 0 on success, else an errno value.
+// The whole file is held to rewrite it, so a file over 16 MiB is refused
+// with EFBIG before anything is read or written. Returns 0 on success, else
+// an errno value (ENOMEM when memory runs out). Never throws.
 int writeProfileString(const QByteArray& section, const QByteArray& key,
                        const QByteArray& value, const QString& path);
 
