@@ -1,7 +1,9 @@
-// The two exported entry points. Nothing may leave them as an exception.
+// The exported entry points. Nothing may leave them as an exception.
 #include "cab32.h"
 
 #include "Cp932Codec.h"
+#include "ErrorNote.h"
+#include "Listing.h"
 #include "Operations.h"
 
 #include <algorithm>
@@ -22,6 +24,8 @@ void report(const Result& result, char* output, unsigned long size)
         auto subject = codec.toCp932Exact(result.subject);
         text += ": " + subject.value_or(result.subject);
     }
+    if (result.status == Status::Write && t_systemError != 0)
+        text += " (errno " + std::to_string(t_systemError) + ")";
     size_t length = std::min<size_t>(text.size(), size - 1);
     // Never cut a double-byte character in half.
     size_t whole = 0;
@@ -50,6 +54,7 @@ extern "C" CAB32_API int CabStoppable(void* hwnd, const char* cmdLine, char* out
                                       CabStopFn stop, void* context)
 {
     (void)hwnd;
+    cab32::t_systemError = 0;
     cab32::Result result;
     try {
         result = cab32::runCommand(cmdLine, cab32::StopCheck{stop, context});
@@ -78,4 +83,59 @@ extern "C" CAB32_API int CabCheckArchive(const char* fileName, int mode)
     } catch (...) {
         return 0;
     }
+}
+
+namespace cab32 {
+namespace {
+
+// Runs a reading call on a CP932 path; exceptions become codes.
+template <typename Body>
+int onPath(const char* fileName, Body body)
+{
+    try {
+        Cp932Codec codec;
+        if (!codec.valid())
+            return CAB32_ERROR_INTERNAL;
+        auto path = codec.toUtf8(fileName);
+        if (!path)
+            return CAB32_ERROR_NOT_FOUND;
+        return static_cast<int>(body(*path, codec).status);
+    } catch (const std::bad_alloc&) {
+        return CAB32_ERROR_MEMORY;
+    } catch (...) {
+        return CAB32_ERROR_INTERNAL;
+    }
+}
+
+} // namespace
+} // namespace cab32
+
+extern "C" CAB32_API int CabList(const char* fileName, int mode, CabListFn each, CabStopFn stop, void* context)
+{
+    if (fileName == nullptr || each == nullptr)
+        return CAB32_ERROR_COMMAND;
+    return cab32::onPath(fileName, [&](const std::string& path, cab32::Cp932Codec& codec) {
+        return cab32::listCabinet(path, mode == 2, cab32::StopCheck{stop, context}, codec,
+                                  [&](const std::string& name, uint64_t size) {
+                                      return each(context, name.c_str(), size) == 0;
+                                  });
+    });
+}
+
+extern "C" CAB32_API int CabReadFile(const char* fileName, const char* name, char* buffer, unsigned long size,
+                                     unsigned long long* length, CabStopFn stop, void* context)
+{
+    if (fileName == nullptr || name == nullptr || (buffer == nullptr && size > 0))
+        return CAB32_ERROR_COMMAND;
+    return cab32::onPath(fileName, [&](const std::string& path, cab32::Cp932Codec& codec) {
+        std::string bytes;
+        uint64_t found = 0;
+        cab32::Result result
+            = cab32::readCabinetFile(path, name, size, cab32::StopCheck{stop, context}, codec, bytes, found);
+        if (length != nullptr && (result.ok() || result.status == cab32::Status::Limit))
+            *length = found;
+        if (result.ok() && !bytes.empty())
+            std::memcpy(buffer, bytes.data(), bytes.size());
+        return result;
+    });
 }

@@ -1,8 +1,12 @@
 #include "CabReader.h"
 
+#include "CabFormat.h"
+
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <mspack.h>
+#include <unordered_map>
 #include <unistd.h>
 
 namespace cab32 {
@@ -21,6 +25,85 @@ Status checkSignature(const std::string& path)
     if (got != 4 || std::memcmp(magic, "MSCF", 4) != 0)
         return Status::NotArchive;
     return Status::Ok;
+}
+
+bool readAt(int fd, uint64_t offset, uint8_t* buffer, size_t size)
+{
+    return ::pread(fd, buffer, size, static_cast<off_t>(offset)) == static_cast<ssize_t>(size);
+}
+
+uint16_t le16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+uint32_t le32(const uint8_t* p)
+{
+    return le16(p) | static_cast<uint32_t>(le16(p + 2)) << 16;
+}
+
+constexpr uint16_t kReservePresent = 0x0004;
+constexpr uint16_t kPrevCabinet = 0x0001;
+constexpr uint16_t kNextCabinet = 0x0002;
+
+// The uncompressed bytes each folder's blocks declare, read from the CFDATA
+// headers alone. Two folders may not share blocks, so a small file cannot
+// make this walk long: every header read stands for bytes of the file.
+bool readFolderLengths(int fd, std::vector<uint64_t>& lengths)
+{
+    uint8_t head[format::kHeaderSize];
+    if (!readAt(fd, 0, head, sizeof head))
+        return false;
+    const uint16_t folderCount = le16(head + 26), flags = le16(head + 30);
+    uint64_t at = format::kHeaderSize;
+    unsigned folderReserve = 0, dataReserve = 0;
+    if (flags & kReservePresent) {
+        uint8_t sizes[4];
+        if (!readAt(fd, at, sizes, sizeof sizes))
+            return false;
+        at += sizeof sizes + le16(sizes);
+        folderReserve = sizes[2];
+        dataReserve = sizes[3];
+    }
+    const int strings = (flags & kPrevCabinet ? 2 : 0) + (flags & kNextCabinet ? 2 : 0);
+    for (int i = 0; i < strings; ++i) {
+        char text[256];
+        const ssize_t got = ::pread(fd, text, sizeof text, static_cast<off_t>(at));
+        const void* end = got > 0 ? std::memchr(text, '\0', static_cast<size_t>(got)) : nullptr;
+        if (end == nullptr)
+            return false;
+        at += static_cast<const char*>(end) - text + 1;
+    }
+    struct Folder {
+        uint32_t dataOffset;
+        uint16_t blocks;
+        size_t index;
+    };
+    std::vector<Folder> folders;
+    for (size_t i = 0; i < folderCount; ++i, at += format::kFolderEntrySize + folderReserve) {
+        uint8_t entry[format::kFolderEntrySize];
+        if (!readAt(fd, at, entry, sizeof entry))
+            return false;
+        folders.push_back({le32(entry), le16(entry + 4), i});
+    }
+    std::sort(folders.begin(), folders.end(),
+              [](const Folder& a, const Folder& b) { return a.dataOffset < b.dataOffset; });
+    lengths.assign(folderCount, 0);
+    uint64_t previousEnd = 0;
+    for (const Folder& folder : folders) {
+        uint64_t block = folder.dataOffset;
+        if (block < previousEnd)
+            return false;
+        for (unsigned i = 0; i < folder.blocks; ++i) {
+            uint8_t header[format::kDataHeaderSize];
+            if (!readAt(fd, block, header, sizeof header) || le16(header + 6) > format::kBlockSize)
+                return false;
+            lengths[folder.index] += le16(header + 6);
+            block += sizeof header + dataReserve + le16(header + 4);
+        }
+        previousEnd = block;
+    }
+    return true;
 }
 
 } // namespace
@@ -55,6 +138,49 @@ Result CabReader::open(const std::string& path)
         return translate(m_decompressor->last_error(m_decompressor), path);
     if (m_cabinet->files == nullptr)
         return fail(Status::Damaged, path);
+    return checkLayout();
+}
+
+// What a file declares must be there once, before anything is decompressed:
+// files that overlap or reach past their folder's blocks would let a small
+// cabinet write or check gigabytes.
+Result CabReader::checkLayout()
+{
+    int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return fail(Status::NotFound, m_path);
+    const bool read = readFolderLengths(fd, m_folderLengths);
+    ::close(fd);
+    std::unordered_map<const mscabd_folder*, size_t> indexOf;
+    for (mscabd_folder* f = m_cabinet->folders; f != nullptr; f = f->next) {
+        indexOf.emplace(f, m_folders.size());
+        m_folders.push_back(f);
+    }
+    if (!read || m_folders.size() != m_folderLengths.size())
+        return fail(Status::Damaged, m_path);
+    struct Span {
+        uint64_t start, end;
+    };
+    std::vector<std::vector<Span>> spans(m_folders.size());
+    for (mscabd_file* f = m_cabinet->files; f != nullptr; f = f->next) {
+        const auto folder = indexOf.find(f->folder);
+        if (folder == indexOf.end())
+            return fail(Status::Damaged, m_path);
+        const size_t index = folder->second;
+        const uint64_t end = uint64_t{f->offset} + f->length;
+        if (end > m_folderLengths[index])
+            return fail(Status::Damaged, m_path);
+        spans[index].push_back({f->offset, end});
+    }
+    for (std::vector<Span>& folder : spans) {
+        std::sort(folder.begin(), folder.end(), [](const Span& a, const Span& b) {
+            return a.start != b.start ? a.start < b.start : a.end < b.end;
+        });
+        for (size_t i = 1; i < folder.size(); ++i) {
+            if (folder[i].start < folder[i - 1].end)
+                return fail(Status::Damaged, m_path);
+        }
+    }
     return {};
 }
 
@@ -86,14 +212,32 @@ Result CabReader::extract(const CabEntry& entry, const std::string& outPath)
     return translate(rc, outPath);
 }
 
+Result CabReader::extractToMemory(const CabEntry& entry, std::string& out)
+{
+    out.clear();
+    m_io.setMemoryOutput(&out, entry.length);
+    Result result = extract(entry, std::string());
+    m_io.setMemoryOutput(nullptr, 0);
+    return result;
+}
+
+// One pass over each folder's whole data: a cabinet whose files overlap
+// costs no more than one whose files do not.
 Result CabReader::verifyAll()
 {
     m_io.setDiscardOutput(true);
     Result result;
-    for (const CabEntry& entry : entries()) {
+    char noName[] = "";
+    for (size_t i = 0; result.ok() && i < m_folders.size(); ++i) {
+        if (m_folderLengths[i] == 0)
+            continue;
+        mscabd_file whole{};
+        whole.filename = noName;
+        whole.length = static_cast<unsigned int>(m_folderLengths[i]);
+        whole.folder = m_folders[i];
+        CabEntry entry;
+        entry.handle = &whole;
         result = extract(entry, std::string());
-        if (!result.ok())
-            break;
     }
     m_io.setDiscardOutput(false);
     return result;
@@ -103,6 +247,8 @@ Result CabReader::translate(int mspackError, const std::string& subject)
 {
     if (mspackError == MSPACK_ERR_OK)
         return {};
+    if (m_io.stopped())
+        return fail(Status::Stopped);
     if (m_io.outputFailed())
         return fail(Status::Write, subject);
     switch (mspackError) {

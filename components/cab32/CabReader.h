@@ -11,6 +11,7 @@
 struct mscab_decompressor;
 struct mscabd_cabinet;
 struct mscabd_file;
+struct mscabd_folder;
 
 namespace cab32 {
 
@@ -33,26 +34,39 @@ public:
     CabReader& operator=(const CabReader&) = delete;
 
     // NotFound (cannot be opened), NotArchive (no "MSCF" signature), Damaged
-    // (headers unreadable or inconsistent, no files), Memory.
+    // (headers unreadable or inconsistent, no files, a block header missing,
+    // files overlapping inside a folder or reaching past the bytes its
+    // blocks declare), Memory. Only headers are read.
     Result open(const std::string& path);
 
     // The files in the order the cabinet lists them.
     std::vector<CabEntry> entries() const;
 
+    // Asked before every read of the cabinet while decompressing; a stop
+    // ends the call with Status::Stopped.
+    void setStop(StopCheck stop) { m_io.setStop(stop); }
+
     // Decompresses one file into outPath (created or truncated; never through
-    // a link). Damaged (checksum, truncation, bad data) or Write.
+    // a link). Damaged (checksum, truncation, bad data), Write or Stopped.
     Result extract(const CabEntry& entry, const std::string& outPath);
 
-    // Decompresses every file without writing, checking every checksum.
+    // The same into memory: out receives the file's bytes.
+    Result extractToMemory(const CabEntry& entry, std::string& out);
+
+    // Decompresses each folder once, whole, without writing, checking every
+    // checksum. Damaged or Stopped.
     Result verifyAll();
 
 private:
+    Result checkLayout();
     Result translate(int mspackError, const std::string& subject);
 
     MspackIo m_io;
     mscab_decompressor* m_decompressor = nullptr;
     mscabd_cabinet* m_cabinet = nullptr;
     std::string m_path;
+    std::vector<mscabd_folder*> m_folders;
+    std::vector<uint64_t> m_folderLengths;  // the sum of each folder's cbUncomp
 };
 
 } // namespace cab32

@@ -1,10 +1,14 @@
 #include "CabReader.h"
+#include "ErrorNote.h"
 #include "FileScanner.h"
+#include "Listing.h"
 #include "Operations.h"
 #include "StagedFile.h"
 #include "StoredName.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
 #include <set>
@@ -18,6 +22,13 @@ struct PlannedFile {
     CabEntry entry;
     std::vector<std::string> parts;
     std::string target;
+};
+
+// A file with its name as -x writes it.
+struct NamedFile {
+    CabEntry entry;
+    std::vector<std::string> parts;
+    std::string name;  // the parts joined with "/"
 };
 
 std::string joinParts(const std::vector<std::string>& parts, size_t count)
@@ -44,25 +55,73 @@ bool isSelected(const std::vector<std::string>& specs, const std::vector<std::st
 }
 
 // Every name is checked before the first byte is written, so a hostile
-// cabinet leaves nothing behind.
-Result plan(const Command& cmd, CabReader& reader, Cp932Codec& codec, std::vector<PlannedFile>& out)
+// cabinet leaves nothing behind: UnsafeName for a name outside the target,
+// Exists for a name that is a file and also a folder of another, and with
+// refuseTwice for a name given twice.
+Result decodeNames(CabReader& reader, Cp932Codec& codec, bool refuseTwice, std::vector<NamedFile>& out)
 {
-    std::set<std::string> targets;
+    std::set<std::string> files, folders;
     for (const CabEntry& entry : reader.entries()) {
-        PlannedFile file{entry, {}, {}};
+        NamedFile file{entry, {}, {}};
         Result named = decodeStoredName(entry.rawName, entry.utf8, codec, file.parts);
         if (!named.ok())
             return named;
-        if (!isSelected(cmd.specs, file.parts))
-            continue;
-        file.target = under(cmd.folder, joinParts(file.parts, file.parts.size()));
-        struct stat st;
-        bool clash = !targets.insert(file.target).second || ::lstat(file.target.c_str(), &st) == 0;
-        if (clash && !cmd.overwrite)
-            return fail(Status::Exists, file.target);
+        file.name = joinParts(file.parts, file.parts.size());
+        if (folders.count(file.name) != 0)
+            return fail(Status::Exists, file.name);
+        for (size_t i = 1; i < file.parts.size(); ++i) {
+            std::string folder = joinParts(file.parts, i);
+            if (files.count(folder) != 0)
+                return fail(Status::Exists, file.name);
+            folders.insert(std::move(folder));
+        }
+        if (!files.insert(file.name).second && refuseTwice)
+            return fail(Status::Exists, file.name);
         out.push_back(std::move(file));
     }
     return {};
+}
+
+Result plan(const Command& cmd, CabReader& reader, Cp932Codec& codec, std::vector<PlannedFile>& out)
+{
+    std::vector<NamedFile> named;
+    Result result = decodeNames(reader, codec, false, named);
+    if (!result.ok())
+        return result;
+    std::set<std::string> targets;
+    for (NamedFile& file : named) {
+        if (!isSelected(cmd.specs, file.parts))
+            continue;
+        std::string target = under(cmd.folder, file.name);
+        struct stat st;
+        bool clash = !targets.insert(target).second || ::lstat(target.c_str(), &st) == 0;
+        if (clash && !cmd.overwrite)
+            return fail(Status::Exists, target);
+        out.push_back({file.entry, std::move(file.parts), std::move(target)});
+    }
+    return {};
+}
+
+// In the target's folder under a short name of fixed length, so that every
+// name that fits the folder also fits while it is written.
+int createTemporary(const std::string& target, std::string& createdPath)
+{
+    static std::atomic<unsigned> counter{0};
+    const std::string folder = target.substr(0, target.rfind('/') + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[48];
+        std::snprintf(name, sizeof name, ".~%ld.%u.tmp", static_cast<long>(::getpid()), counter.fetch_add(1));
+        std::string path = folder + name;
+        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0) {
+            createdPath = std::move(path);
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 Result makeFolder(const std::string& path, bool allowLink)
@@ -70,14 +129,19 @@ Result makeFolder(const std::string& path, bool allowLink)
     struct stat st;
     if (::mkdir(path.c_str(), 0777) == 0)
         return {};
-    if (errno != EEXIST || ::lstat(path.c_str(), &st) != 0)
+    if (errno != EEXIST || ::lstat(path.c_str(), &st) != 0) {
+        noteSystemError(errno);
         return fail(Status::Write, path);
+    }
     if (S_ISLNK(st.st_mode) && allowLink && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return {};
     // A link inside the target could lead the file anywhere.
     if (S_ISLNK(st.st_mode))
         return fail(Status::UnsafeName, path);
-    return S_ISDIR(st.st_mode) ? Result{} : fail(Status::Write, path);
+    if (S_ISDIR(st.st_mode))
+        return {};
+    noteSystemError(ENOTDIR);
+    return fail(Status::Write, path);
 }
 
 // The target folder itself may be reached through links (the caller named
@@ -128,15 +192,22 @@ void applyStamp(const std::string& path, const CabEntry& entry)
 Result writeFile(CabReader& reader, const PlannedFile& file, bool overwrite)
 {
     std::string temp;
-    int fd = createUniqueFile(file.target, temp);
-    if (fd < 0)
+    int fd = createTemporary(file.target, temp);
+    if (fd < 0) {
+        noteSystemError(errno);
         return fail(Status::Write, file.target);
+    }
     ::close(fd);
     Result result = reader.extract(file.entry, temp);
+    // The caller knows the final name; the temporary one means nothing to it.
+    if (result.status == Status::Write)
+        result.subject = file.target;
     if (result.ok()) {
         applyStamp(temp, file.entry);
-        if (moveIntoPlace(temp, file.target, overwrite) != 0)
+        if (moveIntoPlace(temp, file.target, overwrite) != 0) {
+            noteSystemError(errno);
             result = fail(errno == EEXIST ? Status::Exists : Status::Write, file.target);
+        }
     }
     if (!result.ok())
         ::unlink(temp.c_str());
@@ -149,6 +220,7 @@ Result extractCabinet(const Command& cmd, Cp932Codec& codec)
 {
     CabReader reader;
     Result result = reader.open(cmd.archive);
+    reader.setStop(cmd.stop);
     std::vector<PlannedFile> files;
     if (result.ok())
         result = plan(cmd, reader, codec, files);
@@ -170,6 +242,44 @@ bool isReadableCabinet(const std::string& path, bool fullCheck)
     if (!reader.open(path).ok())
         return false;
     return !fullCheck || reader.verifyAll().ok();
+}
+
+Result listCabinet(const std::string& path, bool fullCheck, StopCheck stop, Cp932Codec& codec,
+                   const std::function<bool(const std::string& name, uint64_t size)>& each)
+{
+    CabReader reader;
+    std::vector<NamedFile> files;
+    Result result = reader.open(path);
+    reader.setStop(stop);
+    if (result.ok())
+        result = decodeNames(reader, codec, true, files);
+    if (result.ok() && fullCheck)
+        result = reader.verifyAll();
+    for (size_t i = 0; result.ok() && i < files.size(); ++i) {
+        if (!each(files[i].name, files[i].entry.length))
+            result = fail(Status::Stopped);
+    }
+    return result;
+}
+
+Result readCabinetFile(const std::string& path, const std::string& name, size_t limit,
+                       StopCheck stop, Cp932Codec& codec, std::string& out, uint64_t& size)
+{
+    CabReader reader;
+    std::vector<NamedFile> files;
+    Result result = reader.open(path);
+    reader.setStop(stop);
+    if (result.ok())
+        result = decodeNames(reader, codec, true, files);
+    if (!result.ok())
+        return result;
+    for (const NamedFile& file : files) {
+        if (file.name != name)
+            continue;
+        size = file.entry.length;
+        return size > limit ? fail(Status::Limit, name) : reader.extractToMemory(file.entry, out);
+    }
+    return fail(Status::NotFound, name);
 }
 
 } // namespace cab32

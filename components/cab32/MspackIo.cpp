@@ -1,5 +1,8 @@
 #include "MspackIo.h"
 
+#include "ErrorNote.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -38,14 +41,16 @@ mspack_file* ioOpen(mspack_system* self, const char* name, int mode)
     MspackIo* owner = ownerOf(self);
     bool output = mode != MSPACK_SYS_OPEN_READ;
     int fd = -1;
+    // Discarded and in-memory output has no descriptor.
+    const bool noFile = output && (owner->discardOutput() || owner->memoryOutput());
     if (!output) {
         fd = ::open(name, O_RDONLY | O_CLOEXEC);
-    } else if (!owner->discardOutput()) {
+    } else if (!noFile) {
         fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0)
-            owner->noteOutputFailure();
+            owner->noteOutputFailure(errno);
     }
-    if (fd < 0 && !(output && owner->discardOutput()))
+    if (fd < 0 && !noFile)
         return nullptr;
     auto* file = static_cast<IoFile*>(std::calloc(1, sizeof(IoFile)));
     if (file == nullptr) {
@@ -65,14 +70,14 @@ void ioClose(mspack_file* file)
     if (f == nullptr)
         return;
     if (f->fd >= 0 && ::close(f->fd) != 0 && f->output)
-        f->owner->noteOutputFailure();
+        f->owner->noteOutputFailure(errno);
     std::free(f);
 }
 
 int ioRead(mspack_file* file, void* buffer, int bytes)
 {
     IoFile* f = fileOf(file);
-    if (f == nullptr || bytes < 0)
+    if (f == nullptr || bytes < 0 || f->owner->askStop())
         return -1;
     size_t done = 0;
     while (done < static_cast<size_t>(bytes)) {
@@ -93,6 +98,8 @@ int ioWrite(mspack_file* file, void* buffer, int bytes)
     IoFile* f = fileOf(file);
     if (f == nullptr || bytes < 0)
         return -1;
+    if (f->fd < 0 && f->owner->memoryOutput())
+        return f->owner->appendToMemory(buffer, static_cast<size_t>(bytes)) ? bytes : -1;
     if (f->fd < 0)
         return bytes;  // discarding
     size_t done = 0;
@@ -101,7 +108,7 @@ int ioWrite(mspack_file* file, void* buffer, int bytes)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            f->owner->noteOutputFailure();
+            f->owner->noteOutputFailure(n < 0 ? errno : ENOSPC);
             return -1;
         }
         done += static_cast<size_t>(n);
@@ -175,14 +182,38 @@ bool MspackIo::discardOutput() const
     return m_discard;
 }
 
+void MspackIo::setMemoryOutput(std::string* sink, size_t limit)
+{
+    m_sink = sink;
+    m_limit = limit;
+}
+
+bool MspackIo::appendToMemory(const void* data, size_t size)
+{
+    if (m_sink == nullptr || size > m_limit - std::min(m_limit, m_sink->size())) {
+        noteOutputFailure(EFBIG);
+        return false;
+    }
+    m_sink->append(static_cast<const char*>(data), size);
+    return true;
+}
+
+bool MspackIo::askStop()
+{
+    if (!m_stopped && m_stop())
+        m_stopped = true;
+    return m_stopped;
+}
+
 bool MspackIo::outputFailed() const
 {
     return m_outputFailed;
 }
 
-void MspackIo::noteOutputFailure()
+void MspackIo::noteOutputFailure(int error)
 {
     m_outputFailed = true;
+    noteSystemError(error);
 }
 
 void MspackIo::reset()

@@ -3,9 +3,11 @@
 /*
  * libcab32: the CAB archiver component ("CAB32.DLL" in the messages).
  *
- * Three entry points with C linkage: Cab, CabStoppable and CabCheckArchive. Every string crossing this interface is a
+ * Five entry points with C linkage: Cab, CabStoppable, CabCheckArchive,
+ * CabList and CabReadFile. Every string crossing this interface is a
  * NUL-terminated byte string in code page 932 (Shift_JIS as Windows defines
- * it). Paths use "/" between folders. No call keeps a pointer it was given,
+ * it), except the file names of CabList and CabReadFile (UTF-8, see there).
+ * Paths use "/" between folders. No call keeps a pointer it was given,
  * no call prints anything, and no call keeps state between calls, so calls
  * from different threads do not disturb each other.
  *
@@ -63,10 +65,28 @@
  *
  * What -x writes
  * --------------
- *   Only under the target folder. Names are checked before anything is
- *   written: an absolute name or one with a ".." step fails the whole call.
- *   Each file is written to a temporary name and renamed when complete; a
- *   damaged cabinet stops at the damaged file, earlier files stay.
+ *   Only under the target folder. The cabinet's layout and names are checked
+ *   before anything is written (see "What every reading call checks"); a
+ *   failure there fails the whole call.
+ *   Each file is written to a temporary name in its folder, ".~PID.N.tmp"
+ *   (PID the process, N a counter; short, so any name that fits the folder
+ *   fits while written), and renamed when complete; a damaged cabinet stops
+ *   at the damaged file, earlier files stay.
+ *
+ * What every reading call checks
+ * ------------------------------
+ *   -x, CabCheckArchive (every mode), CabList and CabReadFile first read the
+ *   headers and, without decompressing anything, the CFDATA block headers:
+ *   inside one folder no two files may overlap, no file may end past the
+ *   bytes the folder's blocks declare (the sum of their cbUncomp), and no
+ *   two folders may share blocks. A cabinet that breaks one of these is
+ *   CAB32_ERROR_DAMAGED (CabCheckArchive: 0).
+ *   -x, CabList and CabReadFile also check every name, selected or not: an
+ *   absolute name, a drive letter, a ".." step or a name with nothing left
+ *   is CAB32_ERROR_UNSAFE_NAME; a name that is a file and also a folder of
+ *   another name ("x" and "x\y") is CAB32_ERROR_EXISTS, whatever -o says;
+ *   CabList and CabReadFile also refuse a name given twice with
+ *   CAB32_ERROR_EXISTS. An empty name is a damaged header.
  */
 
 #ifdef __cplusplus
@@ -79,27 +99,31 @@ extern "C" {
 #define CAB32_API
 #endif
 
-/* Return codes of Cab(). */
+/* Return codes of Cab(), CabStoppable(), CabList() and CabReadFile(). */
 #define CAB32_OK                 0       /* success */
 #define CAB32_ERROR_COMMAND      0x8001  /* malformed command line */
 #define CAB32_ERROR_METHOD       0x8002  /* method not offered for writing (LZX, Quantum) */
 #define CAB32_ERROR_NOT_FOUND    0x8003  /* archive, base folder or named file missing */
-#define CAB32_ERROR_EXISTS       0x8004  /* archive or extracted file exists, no -o */
+#define CAB32_ERROR_EXISTS       0x8004  /* archive or extracted file exists, no -o; a name
+                                            given twice, or as a file and a folder */
 #define CAB32_ERROR_WRITE        0x8005  /* target cannot be written (folder, rights, disk full) */
 #define CAB32_ERROR_READ         0x8006  /* an input file cannot be read or changed meanwhile */
-#define CAB32_ERROR_DAMAGED      0x8007  /* cabinet damaged: bad checksum, truncated, bad data */
+#define CAB32_ERROR_DAMAGED      0x8007  /* cabinet damaged: bad checksum, truncated, bad data,
+                                            files overlapping or past their folder's data */
 #define CAB32_ERROR_NOT_ARCHIVE  0x8008  /* -x: the file is not a cabinet */
-#define CAB32_ERROR_UNSAFE_NAME  0x8009  /* -x: absolute name or ".." in the cabinet */
+#define CAB32_ERROR_UNSAFE_NAME  0x8009  /* absolute name or ".." in the cabinet */
 #define CAB32_ERROR_NAME         0x800A  /* -a: a name cannot be stored (over 255 bytes,
                                             holds "\", not UTF-8) */
 #define CAB32_ERROR_LIMIT        0x800B  /* over 65535 files, a file over 2 GiB - 32 KiB,
-                                            or a cabinet over 4 GiB */
+                                            or a cabinet over 4 GiB; CabReadFile: the
+                                            file is larger than the buffer */
 #define CAB32_ERROR_NO_FILES     0x800C  /* -a: the specs matched no file */
 #define CAB32_ERROR_MEMORY       0x800D  /* out of memory */
 #define CAB32_ERROR_INTERNAL     0x800E  /* unexpected failure inside the component */
 #define CAB32_ERROR_DUPLICATE    0x800F  /* -a: two files would be stored under names
                                             Windows takes for one (see above) */
-#define CAB32_ERROR_STOPPED      0x8010  /* CabStoppable: the caller asked to stop */
+#define CAB32_ERROR_STOPPED      0x8010  /* CabStoppable, CabList, CabReadFile: the caller
+                                            asked to stop */
 
 /*
  * Runs one command line (see above) and returns one of the codes above.
@@ -110,14 +134,19 @@ extern "C" {
  * output   caller-owned buffer of size bytes, or NULL. When output is not
  *          NULL and size > 0, it receives a NUL-terminated one-line CP932
  *          text describing the result, cut to size - 1 bytes. With size 0
- *          nothing is written.
+ *          nothing is written. For CAB32_ERROR_WRITE from -x the text is
+ *          "cannot write: PATH (errno N)": PATH the final path of the file
+ *          or folder that failed (never a temporary name), N the errno of
+ *          the failing system call, for the caller to describe in its own
+ *          language (the part in parentheses is left out when there is none).
  */
 CAB32_API int Cab(void* hwnd, const char* cmdLine, char* output, unsigned long size);
 
 /*
- * Asked by CabStoppable whether to stop; nonzero means stop. Called on the
- * thread that called CabStoppable, often (between files and after every
- * 32 KiB block read), so it should only read a flag.
+ * Asked by CabStoppable, CabList and CabReadFile whether to stop; nonzero
+ * means stop. Called on the calling thread, often (between files, after
+ * every 32 KiB block read by -a, before every read of the cabinet while
+ * decompressing), so it should only read a flag.
  */
 typedef int (*CabStopFn)(void* context);
 
@@ -125,7 +154,8 @@ typedef int (*CabStopFn)(void* context);
  * Cab() that can be asked to stop: the same command line, codes and output
  * text, and stop(context) asked as said above. When it answers nonzero the
  * call ends with CAB32_ERROR_STOPPED: -a leaves no cabinet and no temporary
- * file, -x keeps the files completed before (as after a damaged file). The
+ * file, -x keeps the files completed before (as after a damaged file) and
+ * removes the one it was writing. The
  * compression threads have ended when it returns. stop may be NULL: then it
  * is Cab(). context is only handed to stop.
  */
@@ -137,11 +167,63 @@ CAB32_API int CabStoppable(void* hwnd, const char* cmdLine, char* output, unsign
  * this component can read. Returns nonzero when it is, 0 otherwise (not a
  * cabinet, missing, a folder, damaged headers, NULL).
  *
- * mode 0 or 1: the headers are read and checked.
- * mode 2:      every file is also decompressed and every checksum verified.
+ * mode 0 or 1: the headers and the layout are read and checked (see "What
+ *              every reading call checks"); nothing is decompressed.
+ * mode 2:      also each folder is decompressed once, whole, into nothing
+ *              and every checksum verified, so the time is that of the
+ *              data the cabinet holds, whatever its files declare.
  * other modes behave as 1.
  */
 CAB32_API int CabCheckArchive(const char* fileName, int mode);
+
+/*
+ * Called by CabList once for each file, in the cabinet's order; nonzero
+ * ends the listing with CAB32_ERROR_STOPPED.
+ *
+ * name  the file's name as -x writes it under the target: UTF-8 (a name
+ *       stored as UTF-8 may have no CP932 spelling; a CP932 one is
+ *       converted, bytes that do not decode become "?"), "/" between
+ *       folders. Valid only during the call.
+ * size  its size in bytes as the cabinet declares it.
+ */
+typedef int (*CabListFn)(void* context, const char* name, unsigned long long size);
+
+/*
+ * Lists the files of the cabinet fileName (CP932) from its directory:
+ * nothing is written, and with mode 1 nothing is decompressed. The checks
+ * of "What every reading call checks" come first; with mode 2 each folder
+ * is then decompressed once into nothing and every checksum verified (as
+ * CabCheckArchive mode 2), stop(context) asked before every read. each is
+ * called only when every check passed, so a refused cabinet lists nothing.
+ * Other modes behave as 1. each must not be NULL; stop may be NULL (never
+ * stop); context is only handed to them.
+ *
+ * Returns CAB32_OK; CAB32_ERROR_NOT_FOUND (cannot be opened),
+ * CAB32_ERROR_NOT_ARCHIVE, CAB32_ERROR_DAMAGED, CAB32_ERROR_UNSAFE_NAME,
+ * CAB32_ERROR_EXISTS, CAB32_ERROR_STOPPED (stop or each said so),
+ * CAB32_ERROR_COMMAND (fileName or each NULL), CAB32_ERROR_MEMORY or
+ * CAB32_ERROR_INTERNAL.
+ */
+CAB32_API int CabList(const char* fileName, int mode, CabListFn each, CabStopFn stop, void* context);
+
+/*
+ * Decompresses one file of the cabinet fileName (CP932) into the caller's
+ * buffer of size bytes: no file is written. name is the file's name as
+ * CabList gives it (UTF-8). The checks of CabList mode 1 come first;
+ * stop(context) is asked before every read while decompressing (stop may
+ * be NULL). When length is not NULL it receives the file's size once the
+ * file is found, also when it does not fit.
+ *
+ * Returns CAB32_OK (buffer holds the file's *length bytes, not
+ * terminated); CAB32_ERROR_LIMIT when the file is larger than size
+ * (buffer untouched); CAB32_ERROR_NOT_FOUND when there is no such file or
+ * cabinet; CAB32_ERROR_NOT_ARCHIVE, CAB32_ERROR_DAMAGED,
+ * CAB32_ERROR_UNSAFE_NAME, CAB32_ERROR_EXISTS, CAB32_ERROR_STOPPED;
+ * CAB32_ERROR_COMMAND when fileName or name is NULL, or buffer is NULL with
+ * size > 0; CAB32_ERROR_MEMORY, CAB32_ERROR_INTERNAL.
+ */
+CAB32_API int CabReadFile(const char* fileName, const char* name, char* buffer, unsigned long size,
+                          unsigned long long* length, CabStopFn stop, void* context);
 
 #ifdef __cplusplus
 }

@@ -25,8 +25,9 @@ def mszip(block):
     return b'CK' + z.compress(block) + z.flush()
 
 
-def cabinet(files, compress=True):
-    """files: list of (raw name bytes, contents)."""
+def cabinet(files, compress=True, layout=None):
+    """files: list of (raw name bytes, contents); layout, when given, the
+    (raw name, size, offset) entries to store over the joined contents."""
     stream = b''.join(data for _, data in files)
     blocks = []
     for i in range(0, max(len(stream), 1), 32768):
@@ -34,14 +35,20 @@ def cabinet(files, compress=True):
         packed = mszip(plain) if compress else plain
         sizes = struct.pack('<HH', len(packed), len(plain))
         blocks.append(struct.pack('<I', checksum(sizes, checksum(packed))) + sizes + packed)
-    entries, offset = b'', 0
-    for name, data in files:
-        entries += struct.pack('<IIHHHH', len(data), offset, 0, 0x5264, 0x28C4, 0x20) + name + b'\0'
-        offset += len(data)
+    if layout is None:
+        layout, offset = [], 0
+        for name, data in files:
+            layout.append((name, len(data), offset))
+            offset += len(data)
+    if not stream:
+        blocks = []
+    entries = b''
+    for name, size, offset in layout:
+        entries += struct.pack('<IIHHHH', size, offset, 0, 0x5264, 0x28C4, 0x20) + name + b'\0'
     data_start = 36 + 8 + len(entries)
     body = b''.join(blocks)
     header = struct.pack('<4sIIIIIBBHHHHH', b'MSCF', 0, data_start + len(body), 0, 44, 0, 3, 1,
-                         1, len(files), 0, 0, 0)
+                         1, len(layout), 0, 0, 0)
     folder = struct.pack('<IHH', data_start, len(blocks), 1 if compress else 0)
     return bytearray(header + folder + entries + body)
 
@@ -73,3 +80,16 @@ second_block += 8 + struct.unpack_from('<H', bad, second_block + 4)[0]
 bad[second_block + 8 + 100] ^= 0x01
 write('bad-checksum.cab', bad)
 write('not-a-cabinet.cab', b'This is plain text, not a cabinet.\r\n' * 4)
+
+# Files that share their bytes: each would be decompressed and written whole.
+shared = text(100000)
+write('overlap.cab', cabinet([(b'', shared)],
+                             layout=[(b'%c.txt' % c, len(shared), 0) for c in b'abcd']))
+# Four files of 1 GiB over a folder of no blocks at all.
+GiB = 1 << 30
+write('over-declared.cab', cabinet([], layout=[(b'%c.txt' % c, GiB, i * GiB)
+                                              for i, c in enumerate(b'abcd')]))
+# A name that is a file and a folder, either way round and with either separator.
+write('file-and-folder.cab', cabinet([(b'x', b'file'), (b'x\\y', b'inside')]))
+write('folder-and-file.cab', cabinet([(b'a/b', b'inside'), (b'a', b'file')]))
+write('empty-name.cab', cabinet([first, (b'', b'x')]))
