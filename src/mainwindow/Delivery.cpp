@@ -15,7 +15,6 @@
 #include <QFileInfo>
 #include <QFile>
 #include <cerrno>
-#include <sys/stat.h>
 
 namespace {
 
@@ -26,18 +25,25 @@ const QString kOverwriteQuestion = QStringLiteral("既に同じ名前の暗号�
                                                   "上書きしますか？");
 const QString kOverwriteRefused = QStringLiteral("暗号化ﾌｧｲﾙの出力はﾕｰｻﾞｰにより中止されました。");
 
-// One level only: a missing parent is a failure, as the user must fix it.
-int makeFolder(const QString& path)
-{
-    return ::mkdir(QFile::encodeName(path).constData(), 0755) == 0 ? 0 : errno;
-}
-
+// The folder the user configured: used as it is when it exists. One level
+// only: a missing parent is a failure, as the user must fix it.
 bool ensureFolder(const QString& path, QString& strErrMsg)
 {
     if (platform::entryExists(path))
         return true;
-    // A relative folder would land wherever the program was started from.
-    if (const int rc = path.startsWith(QLatin1Char('/')) ? makeFolder(path) : ENOENT; rc != 0) {
+    if (const int rc = platform::makeFolder(path, 0755); rc != 0) {
+        runfailure::setFirst(strErrMsg, runfailure::describe(rc, path));
+        return false;
+    }
+    return true;
+}
+
+// A folder of the program's own below a configured one: made, or one this
+// user made before; never entered through a link or somebody else's folder
+// planted at its predictable name, which would get the password.
+bool ensureOwnFolder(const QString& path, int mode, QString& strErrMsg)
+{
+    if (const int rc = platform::makeOrUseOwnFolder(path, mode); rc != 0) {
         runfailure::setFirst(strErrMsg, runfailure::describe(rc, path));
         return false;
     }
@@ -84,7 +90,8 @@ void OutputRun::FncMoveLog(QString& strErrMsg, bool& blnOK)
         return;
     const QString runFolder = platform::joinPath(
         tempLog, platform::formatDateTime(m_context.clock(), platform::DateTimePattern::Dated));
-    if (!ensureFolder(runFolder, strErrMsg))
+    // Two runs in one second share it, as designed.
+    if (!ensureOwnFolder(runFolder, 0700, strErrMsg))
         return;
     // The copies hold the password in plain text (the header): owner only.
     // The staged files are not needed after this step: they move (a rename
@@ -123,7 +130,7 @@ void OutputRun::FncCrtLogFile(const QString& strMessage, const QDateTime& dtmRun
         return;
     }
     const QString logFolder = platform::joinPath(base, QStringLiteral("TORMEA_REPORT"));
-    if (!ensureFolder(logFolder, strErrMsg))
+    if (!ensureOwnFolder(logFolder, 0755, strErrMsg))
         return;
     const QString logPath = platform::joinPath(
         logFolder, QStringLiteral("R_MESS%1.txt")

@@ -16,7 +16,6 @@
 #include <QSet>
 #include <cerrno>
 #include <climits>
-#include <sys/stat.h>
 
 namespace {
 
@@ -28,11 +27,6 @@ const QString kNoFreeName = QStringLiteral("同じ名前のﾌｧｲﾙが処理
                                            "ﾌｧｲﾙ名を変更してください。");
 // The invalid-argument error of the name split, as the user knows it.
 const QString kNoExtension = QStringLiteral("プロシージャの呼び出し、または引数が不正です。");
-
-int makeFolder(const QString& path)
-{
-    return ::mkdir(QFile::encodeName(path).constData(), 0700) == 0 ? 0 : errno;
-}
 
 struct NameParts {
     QString base;
@@ -80,18 +74,21 @@ void OutputRun::FncCrtWorkSpace(QString& strErrMsg, bool& blnOK)
     }
     QString candidate = platform::joinPath(temp, QStringLiteral("WorkSpace"));
     for (int i = 0;; ++i) {
-        if (!platform::entryExists(candidate)) {
+        // A link of any kind, even dangling, counts as taken; and so does a
+        // name made by somebody else since the test.
+        const int rc = platform::nameTaken(candidate) ? EEXIST : platform::makeFolder(candidate, 0700);
+        if (rc != 0 && rc != EEXIST) {
+            runfailure::setFirst(strErrMsg, runfailure::describe(rc, candidate));
+            return;
+        }
+        if (rc == 0) {
             // Only a folder this run made is ever removed again.
-            if (const int rc = makeFolder(candidate); rc != 0) {
-                runfailure::setFirst(strErrMsg, runfailure::describe(rc, candidate));
-                return;
-            }
             m_strWorkDir = candidate;
             // Marked as ours, so that the next start removes it should this
             // run be killed before it does.
             const QString marker = platform::joinPath(candidate, leftovers::kWorkMarker);
-            if (const int rc = platform::writeFileAtomically(marker, QByteArray()); rc != 0) {
-                runfailure::setFirst(strErrMsg, runfailure::describe(rc, marker));
+            if (const int written = platform::writeFileAtomically(marker, QByteArray()); written != 0) {
+                runfailure::setFirst(strErrMsg, runfailure::describe(written, marker));
                 return;
             }
             blnOK = true;
@@ -109,7 +106,7 @@ void OutputRun::FncMoveFile(QString& strErrMsg, bool& blnOK)
 {
     blnOK = false;
     const QString staging = stagingFolder();
-    if (const int rc = makeFolder(staging); rc != 0) {
+    if (const int rc = platform::makeFolder(staging, 0700); rc != 0) {
         runfailure::setFirst(strErrMsg, runfailure::describe(rc, staging));
         return;
     }

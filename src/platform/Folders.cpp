@@ -1,8 +1,13 @@
 #include "platform/Folders.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -40,6 +45,31 @@ QString joinPath(const QString& folder, const QString& name)
     if (folder.endsWith(QLatin1Char('/')))
         return folder + name;
     return folder + QLatin1Char('/') + name;
+}
+
+bool nameTaken(const QString& path)
+{
+    struct stat info {};
+    return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+int makeFolder(const QString& path, int mode)
+{
+    if (!path.startsWith(QLatin1Char('/')))
+        return ENOENT;
+    // mkdir never follows a link in the last step: a planted one gives EEXIST.
+    return ::mkdir(QFile::encodeName(path).constData(), static_cast<mode_t>(mode)) == 0 ? 0 : errno;
+}
+
+int makeOrUseOwnFolder(const QString& path, int mode)
+{
+    const int rc = makeFolder(path, mode);
+    if (rc != EEXIST)
+        return rc;
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return errno;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() ? 0 : EEXIST;
 }
 
 } // namespace platform

@@ -15,4 +15,19 @@ QString documentsFolder();
 // folder + "/" + name, without doubling a "/" that folder already ends in.
 QString joinPath(const QString& folder, const QString& name);
 
+// True when anything has that name: a link (dangling or not) and a hidden
+// entry count. The test for a name this program is about to create.
+bool nameTaken(const QString& path);
+
+// Creates the folder path, one level, with mode (less the umask); never
+// through a link. Returns 0, or the errno: EEXIST when anything, a dangling
+// link included, has that name; ENOENT for a relative path, which would land
+// wherever the program was started from.
+int makeFolder(const QString& path, int mode);
+
+// As makeFolder, but a folder of that name this user already owns is used
+// as it is (0). A link, a file or somebody else's folder in its place gives
+// EEXIST: nothing is ever written through a name another user planted.
+int makeOrUseOwnFolder(const QString& path, int mode);
+
 } // namespace platform

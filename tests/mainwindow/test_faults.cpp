@@ -65,3 +65,41 @@ TEST_F(RunFaultTest, AReportStillBeingWrittenIsNamedAndNotArchived)
                                                          + "\r\n書き込みが終わってから、もう一度出力してください。");
     EXPECT_TRUE(testsupport::entriesOf(at(QStringLiteral("output"))).isEmpty());
 }
+
+// Links another user planted at the names a run will make: a dangling one
+// takes the work folder's name away; at the attachment-log folder, the
+// run-log folder and the run log they are never followed, so the password
+// never lands in their target.
+TEST_F(RunFaultTest, LinksPlantedAtTheRunsNamesAreNeverFollowed)
+{
+    addReport(QStringLiteral("report.xls"), "data");
+    const QString trap = at(QStringLiteral("trap"));
+    ASSERT_TRUE(QDir().mkpath(trap));
+    ASSERT_TRUE(QFile::link(at(QStringLiteral("gone")), at(QStringLiteral("work/WorkSpace"))));
+    ASSERT_TRUE(QFile::link(trap, at(QStringLiteral("templog/20261206_030405"))));
+    run().cmdSend_Click();
+    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("File exists\r\n") + at(QStringLiteral("templog/20261206_030405"))});
+    EXPECT_EQ(run().strWorkDir(), at(QStringLiteral("work/WorkSpace0")));
+    EXPECT_EQ(workFolders(), QStringList{"WorkSpace"}) << "only the link stays";
+    EXPECT_TRUE(QFileInfo::exists(outPath())) << "delivered before";
+
+    QFile::remove(outPath());
+    QFile::remove(at(QStringLiteral("templog/20261206_030405")));
+    ASSERT_TRUE(QFile::link(trap, at(QStringLiteral("log/TORMEA_REPORT"))));
+    resetRun();
+    run().cmdSend_Click();
+    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("File exists\r\n") + at(QStringLiteral("log/TORMEA_REPORT"))});
+
+    // A link at the run log's own name is replaced, its target untouched.
+    QFile::remove(outPath());
+    QFile::remove(at(QStringLiteral("log/TORMEA_REPORT")));
+    QDir().mkpath(at(QStringLiteral("log/TORMEA_REPORT")));
+    ASSERT_TRUE(testsupport::writeBytes(trap + QStringLiteral("/kept"), "kept"));
+    ASSERT_TRUE(QFile::link(trap + QStringLiteral("/kept"), at(QStringLiteral("log/TORMEA_REPORT/R_MESS20261206030405.txt"))));
+    resetRun();
+    run().cmdSend_Click();
+    EXPECT_EQ(boxTexts(), QStringList{kSuccess});
+    EXPECT_FALSE(QFileInfo(at(QStringLiteral("log/TORMEA_REPORT/R_MESS20261206030405.txt"))).isSymLink());
+    EXPECT_EQ(testsupport::entriesOf(trap), QStringList{"kept"});
+    EXPECT_EQ(testsupport::readBytes(trap + QStringLiteral("/kept")), "kept");
+}
