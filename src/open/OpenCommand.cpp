@@ -2,8 +2,17 @@
 
 #include "open/OutputReader.h"
 #include "open/Placement.h"
+#include "open/StopSignals.h"
+#include "platform/SystemError.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
 #include <optional>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 
 namespace opener {
 namespace {
@@ -57,11 +66,15 @@ bool parse(const QStringList& arguments, Request& request, Failure& failure)
     return true;
 }
 
-// A hostile name must not move the terminal's cursor or forge a line.
+// A hostile name must not move the terminal's cursor, forge a line or turn
+// the text around: C0 and C1 controls, bidirectional marks, embeddings,
+// overrides and isolates, and line and paragraph separators.
 QString printable(QString name)
 {
     for (QChar& c : name) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x061C || u == 0x200E || u == 0x200F
+            || (u >= 0x2028 && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069))
             c = QLatin1Char('?');
     }
     return name;
@@ -72,50 +85,74 @@ QString fileLine(qint64 size, const QString& name)
     return QStringLiteral("%1  %2\n").arg(size, 12).arg(printable(name));
 }
 
-bool readHeaderOrFail(const QString& folder, const QString& file, Header& header, Failure& failure)
+// Free bytes where folder is or will be made; -1 when unknown.
+qint64 freeSpace(const QString& folder)
 {
-    if (readHeader(folder, header))
+    QString path = QDir::cleanPath(QDir().absoluteFilePath(folder));
+    struct statvfs info { };
+    while (::statvfs(QFile::encodeName(path).constData(), &info) != 0) {
+        if (errno != ENOENT || path == QStringLiteral("/"))
+            return -1;
+        path = QFileInfo(path).path();
+    }
+    return static_cast<qint64>(info.f_bavail) * static_cast<qint64>(info.f_frsize);
+}
+
+// The sizes the cabinet declares are checked against the folder's file
+// system before anything is written there.
+bool checkSpace(const QString& folder, qint64 needed, const OpenHooks& hooks, Failure& failure)
+{
+    const qint64 free = hooks.freeSpace ? hooks.freeSpace(folder) : freeSpace(folder);
+    if (free < 0 || needed <= free)
         return true;
-    failure = notAnOutput(QStringLiteral("MAIN_TEXT.txt がないか読めません"),
-        QStringLiteral("no readable MAIN_TEXT.txt"), file);
+    failure = ioFailure(QStringLiteral("書き込めません"), QStringLiteral("cannot write"), folder,
+        QStringLiteral("%1（%2 バイト必要、空き %3 バイト / %2 bytes needed, %3 free）")
+            .arg(platform::systemErrorText(ENOSPC))
+            .arg(needed)
+            .arg(free));
     return false;
 }
 
-bool list(const Request& request, OutputReader& reader, QString& out, Failure& failure)
+bool list(OutputReader& reader, QString& out, Failure& failure)
 {
-    QString folder;
     Header header;
-    if (!reader.extractToTemporary(folder, failure)
-        || !readHeaderOrFail(folder, request.file, header, failure))
+    if (!reader.readHeader(header, failure))
         return false;
     out += QStringLiteral("報告ID / report ID: ") + printable(header.reportId) + QLatin1Char('\n');
     out += QStringLiteral("ユーザーID / user ID: ") + printable(header.userId) + QLatin1Char('\n');
     out += QStringLiteral("パスワード / password: ********\n");
     out += QStringLiteral("返信メールアドレス / reply address: ") + printable(header.replyAddress)
         + QLatin1Char('\n');
-    for (const ArchivedFile& file : listFiles(folder))
+    for (const ArchivedFile& file : reader.files())
         out += fileLine(file.size, file.name);
     return true;
 }
 
-bool extract(const Request& request, OutputReader& reader, QString& out, Failure& failure)
+bool extract(const Request& request, OutputReader& reader, unsigned userMask,
+    const OpenHooks& hooks, QString& out, Failure& failure)
 {
-    Placement placement(*request.folder);
     Header header;
-    if (!placement.prepare(failure) || !reader.extractTo(placement.stagingForComponent(), failure)
-        || !readHeaderOrFail(placement.stagingPath(), request.file, header, failure))
+    if (!reader.readHeader(header, failure)
+        || !checkSpace(*request.folder, reader.totalSize(), hooks, failure))
         return false;
-    // It holds the password in plain text: owner only, before it gets its name.
+    Placement placement(*request.folder, userMask);
+    if (!placement.prepare(failure)
+        || !reader.extractTo(placement.stagingForComponent(),
+            [&](const QString& name) { return placement.finalPath(name); }, failure))
+        return false;
+    // MAIN_TEXT.txt holds the password in plain text: it stays owner only.
     const QString headerName = QString::fromLatin1(kHeaderName);
-    const QList<ArchivedFile> files = listFiles(placement.stagingPath());
     QStringList names;
-    for (const ArchivedFile& file : files)
+    for (const ArchivedFile& file : reader.files()) {
         names << file.name;
-    if (!placement.setMode(headerName, 0600, failure)
-        || !placement.place(names, request.force, failure))
+        if (!placement.release(file.name, file.name == headerName, failure))
+            return false;
+    }
+    // A signal during the placement undoes it.
+    if (!placement.place(names, request.force, failure) || caughtSignal() != 0)
         return false;
     placement.commit();
-    for (const ArchivedFile& file : files)
+    for (const ArchivedFile& file : reader.files())
         out += fileLine(file.size, placement.finalPath(file.name));
     return true;
 }
@@ -133,12 +170,16 @@ QString helpText()
         "\n"
         "  FILE だけ / FILE alone\n"
         "      ヘッダ（パスワードは ********）と各ファイルの大きさ・名前を表示します。\n"
-        "      prints the header (the password as ********) and every file with its size.\n"
+        "      書庫の目録から読み、何も展開しません。\n"
+        "      prints the header (the password as ********) and every file with its size,\n"
+        "      from the archive's directory; nothing is extracted.\n"
         "  -d DIR\n"
         "      すべてのファイルを DIR（なければ作成）に書き出し、書いたものを表示します。\n"
         "      既存のファイルは上書きしません。MAIN_TEXT.txt はモード 0600 です。\n"
+        "      書庫が示す大きさが DIR の空き容量を超えるときは何も書きません。\n"
         "      extracts every file into DIR (created if missing) and prints what it wrote;\n"
         "      an existing file is never overwritten. MAIN_TEXT.txt gets mode 0600.\n"
+        "      Nothing is written when the sizes the archive declares exceed DIR's free space.\n"
         "  --force\n"
         "      -d で既存のファイルを置き換えます。 / with -d, replaces existing files.\n"
         "  --help\n"
@@ -147,15 +188,19 @@ QString helpText()
         "終了コード / exit codes:\n"
         "  0  成功 / success\n"
         "  1  使い方の誤り / bad usage\n"
-        "  2  トルメアの出力ファイルではない（大きさ、復号後の書庫の破損、チェックサム）\n"
+        "  2  トルメアの出力ファイルではない（大きさ、復号後の書庫の破損、チェックサム、\n"
+        "     重なるファイル、取り出せない名前）\n"
         "     not a Tamberlox output (wrong size, damaged archive after decryption, checksum "
-        "failure)\n"
+        "failure,\n"
+        "     overlapping files, a name that cannot be extracted)\n"
         "  3  入出力の失敗（システムのメッセージとパスを表示） / an I/O failure (the system's text "
-        "and the path)\n");
+        "and the path)\n"
+        "  128+N  シグナル N（SIGINT、SIGTERM、SIGHUP）で中止、作ったものはすべて削除\n"
+        "         stopped by signal N (SIGINT, SIGTERM, SIGHUP); everything it made is removed\n");
 }
 
 int runOpen(const QStringList& arguments, const platform::ComponentLookup& components,
-    QByteArray& out, QByteArray& err)
+    QByteArray& out, QByteArray& err, const OpenHooks& hooks)
 {
     Request request;
     Failure failure;
@@ -164,10 +209,24 @@ int runOpen(const QStringList& arguments, const platform::ComponentLookup& compo
     if (done && request.help) {
         text = helpText();
     } else if (done) {
-        OutputReader reader(components);
-        done = reader.open(request.file, failure)
-            && (request.folder ? extract(request, reader, text, failure)
-                               : list(request, reader, text, failure));
+        const StopSignals stopSignals;
+        // Owner only from creation on, the component's files included; a
+        // placed file gets the mode the user's umask gives.
+        const mode_t userMask = ::umask(077);
+        {
+            OutputReader reader(components, [&](Step step) {
+                if (hooks.progress)
+                    hooks.progress(step);
+                return caughtSignal() != 0;
+            });
+            done = reader.open(request.file, failure)
+                && (request.folder ? extract(request, reader, userMask, hooks, text, failure)
+                                   : list(reader, text, failure));
+        }
+        ::umask(userMask);
+        // What it made is gone by now.
+        if (!done && caughtSignal() != 0)
+            return 128 + caughtSignal();
     }
     if (!done) {
         err += (QStringLiteral("tamberlox-open: ") + failure.line + QLatin1Char('\n')).toUtf8();

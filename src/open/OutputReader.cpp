@@ -5,26 +5,38 @@
 #include "crypto/clsCryptFile.h"
 #include "open/Placement.h"
 #include "platform/Cp932.h"
-#include "platform/Folders.h"
+#include "platform/crypto/FileAccess.h"
 #include "platform/crypto/OpenSslCryptoProvider.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QtEndian>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <type_traits>
 #include <unistd.h>
 
 namespace opener {
 namespace {
 
+// The component's own header fixes the signatures.
+static_assert(std::is_same_v<decltype(&::CabList),
+    int (*)(const char*, int, int (*)(void*, const char*, unsigned long long), int (*)(void*),
+        void*)>);
+static_assert(std::is_same_v<decltype(&::CabReadFile),
+    int (*)(const char*, const char*, char*, unsigned long, unsigned long long*, int (*)(void*),
+        void*)>);
+
 // The fixed part of a cabinet's header; its field at 8 is the cabinet's size.
 constexpr qint64 kCabHeaderSize = 36;
-const QString kArchiveName = QStringLiteral("archive.cab");
+constexpr unsigned long kHeaderLimit = 4096;
+const QString kWorkPrefix = QStringLiteral("tamberlox-open-");
 
 Failure noCabinet(const QString& file)
 {
@@ -36,6 +48,12 @@ Failure damaged(const QString& file)
 {
     return notAnOutput(
         QStringLiteral("書庫が壊れています"), QStringLiteral("damaged archive"), file);
+}
+
+Failure cannotUse(const QString& detail)
+{
+    return ioFailure(QStringLiteral("CAB32.DLL を使えません"),
+        QStringLiteral("cannot use the archiver"), detail, QString());
 }
 
 // Opens path for reading: the descriptor, or -1 with error set to the errno
@@ -59,25 +77,101 @@ int openInput(const QString& path, int& error)
     return -1;
 }
 
+// A file of folderFd that has no name from its creation on (or, where the
+// file system has no O_TMPFILE, loses it at once): the decrypted cabinet
+// is gone with the process, however it ends.
+int openUnnamed(int folderFd)
+{
+    const int fd = ::openat(folderFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
+        return fd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name = "cabinet-" + QByteArray::number(QRandomGenerator::system()->generate(), 16);
+        const int named = ::openat(folderFd, name.constData(),
+            O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (named >= 0) {
+            ::unlinkat(folderFd, name.constData(), 0);
+            return named;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    return -1;
+}
+
+// The system's files, except that the output clsCryptFile is given (a name
+// that never exists) is written into the unnamed file instead.
+class UnnamedOutput final : public platform::FileAccess {
+public:
+    UnnamedOutput(QString name, QString target)
+        : m_name(std::move(name))
+        , m_target(std::move(target))
+    {
+    }
+    std::unique_ptr<platform::FileStream> openExisting(const QString& path, int& error) override
+    {
+        return m_system->openExisting(path, error);
+    }
+    std::unique_ptr<platform::FileStream> createAlways(const QString& path, int& error) override
+    {
+        return m_system->createAlways(path == m_name ? m_target : path, error);
+    }
+    int removeFile(const QString& path) override { return m_system->removeFile(path); }
+
+private:
+    QString m_name;
+    QString m_target;
+    std::shared_ptr<platform::FileAccess> m_system = platform::systemFileAccess();
+};
+
 } // namespace
 
-OutputReader::OutputReader(platform::ComponentLookup components)
+OutputReader::OutputReader(platform::ComponentLookup components, StopCheck stop)
     : m_components(std::move(components))
+    , m_stop(std::move(stop))
 {
 }
 
 OutputReader::~OutputReader()
 {
-    for (const int fd : { m_tempFd, m_inputFd }) {
+    for (const int fd : { m_cabinetFd, m_inputFd }) {
         if (fd >= 0)
             ::close(fd);
     }
 }
 
+int OutputReader::askStop(void* self)
+{
+    auto* reader = static_cast<OutputReader*>(self);
+    if (!reader->m_stopped && reader->m_stop)
+        reader->m_stopped = reader->m_stop(reader->m_step);
+    return reader->m_stopped ? 1 : 0;
+}
+
+int OutputReader::addFile(void* self, const char* name, unsigned long long size)
+{
+    static_cast<OutputReader*>(self)->m_files.append(
+        { QString::fromUtf8(name), static_cast<qint64>(size) });
+    return 0;
+}
+
 bool OutputReader::open(const QString& file, Failure& failure)
 {
     m_file = file;
-    return decrypt(failure) && checkSize(failure) && checkCabinet(failure);
+    return decrypt(failure) && checkSize(failure) && loadComponent(failure) && list(failure);
+}
+
+qint64 OutputReader::totalSize() const
+{
+    qint64 total = 0;
+    for (const ArchivedFile& file : m_files)
+        total += file.size;
+    return total;
+}
+
+QByteArray OutputReader::cabinetPath() const
+{
+    return fdPath(m_cabinetFd).toLatin1();
 }
 
 bool OutputReader::decrypt(Failure& failure)
@@ -88,30 +182,38 @@ bool OutputReader::decrypt(Failure& failure)
         return fail(failure,
             systemFailure(
                 QStringLiteral("読めません"), QStringLiteral("cannot read"), m_file, error));
-    if (!m_temp.isValid())
-        return fail(failure,
-            ioFailure(QStringLiteral("一時フォルダを作れません"),
-                QStringLiteral("cannot make a temporary folder"), QDir::tempPath(),
-                m_temp.errorString()));
-    m_tempFd
-        = ::open(QFile::encodeName(m_temp.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_tempFd < 0)
+    const QString temp = QDir::tempPath();
+    const int tempFd
+        = ::open(QFile::encodeName(temp).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    error = tempFd < 0 ? errno : 0;
+    if (tempFd >= 0) {
+        removeAbandoned(tempFd, temp, kWorkPrefix);
+        if (m_work.create(tempFd, temp, kWorkPrefix, error)) {
+            m_cabinetFd = openUnnamed(m_work.fd());
+            error = m_cabinetFd < 0 ? errno : 0;
+        }
+        ::close(tempFd);
+    }
+    if (error != 0)
         return fail(failure,
             systemFailure(QStringLiteral("一時フォルダを作れません"),
-                QStringLiteral("cannot make a temporary folder"), m_temp.path(), errno));
+                QStringLiteral("cannot make a temporary folder"), temp, error));
 
-    // A key container of its own in the temporary folder: file mode needs a
+    // A key container of its own in the work folder: file mode needs a
     // context but no key pair, and the user's container stays untouched.
     platform::OpenSslCryptoProvider::Options options;
-    options.keyFolder = m_temp.filePath(QStringLiteral("key"));
+    options.keyFolder = m_work.path() + QStringLiteral("/key");
+    const QString outName = m_work.path() + QStringLiteral("/cabinet");
     clsCryptFile::Environment environment;
     environment.provider = std::make_shared<platform::OpenSslCryptoProvider>(options);
+    environment.files = std::make_shared<UnnamedOutput>(outName, fdPath(m_cabinetFd));
     environment.componentLookup = m_components;
     clsCryptFile crypt(std::move(environment));
+    crypt.StopRequested = [this] { return askStop(this) != 0; };
     // The file just checked, whatever its name: clsCryptFile takes no
     // relative or hidden name.
     crypt.setInFile(fdPath(m_inputFd));
-    crypt.setOutFile(m_temp.filePath(kArchiveName));
+    crypt.setOutFile(outName);
     crypt.setPassword(passPhrase());
     if (!crypt.Decrypt(0))
         return fail(failure,
@@ -123,41 +225,50 @@ bool OutputReader::decrypt(Failure& failure)
 // A cut output still decrypts; its cabinet then claims more than it holds.
 bool OutputReader::checkSize(Failure& failure) const
 {
-    QFile archive(m_temp.filePath(kArchiveName));
-    const QByteArray head = archive.open(QIODevice::ReadOnly) ? archive.read(12) : QByteArray();
-    const bool claimsOtherSize = head.size() == 12 && head.startsWith("MSCF")
-        && qFromLittleEndian<quint32>(head.constData() + 8) != archive.size();
-    if (archive.size() >= kCabHeaderSize && !claimsOtherSize)
+    struct stat info { };
+    char head[12] = {};
+    const bool read = ::fstat(m_cabinetFd, &info) == 0
+        && ::pread(m_cabinetFd, head, sizeof head, 0) == static_cast<ssize_t>(sizeof head);
+    const bool claimsOtherSize = read && std::memcmp(head, "MSCF", 4) == 0
+        && qFromLittleEndian<quint32>(head + 8) != info.st_size;
+    if (read && info.st_size >= kCabHeaderSize && !claimsOtherSize)
         return true;
     failure
         = notAnOutput(QStringLiteral("大きさが合いません"), QStringLiteral("wrong size"), m_file);
     return false;
 }
 
-bool OutputReader::checkCabinet(Failure& failure)
+bool OutputReader::loadComponent(Failure& failure)
 {
-    QString error;
-    if (!archive::loadCab32(m_components, m_cab, error))
-        return fail(failure,
-            ioFailure(QStringLiteral("CAB32.DLL を使えません"),
-                QStringLiteral("cannot use the archiver"), error, QString()));
-    const QByteArray cabinet
-        = platform::toCp932(fdPath(m_tempFd) + QLatin1Char('/') + kArchiveName);
-    if (m_cab.checkArchive(cabinet.constData(), 1) == 0)
-        return fail(failure, noCabinet(m_file));
-    if (m_cab.checkArchive(cabinet.constData(), 2) == 0)
-        return fail(failure, damaged(m_file));
+    QString error, path;
+    if (!archive::loadCab32(m_components, m_cab, error)
+        || !platform::loadComponent(m_components, platform::kCab32, path, error)
+        || !platform::bindEntryPoint(path, platform::kCab32, "CabList", m_list, error)
+        || !platform::bindEntryPoint(path, platform::kCab32, "CabReadFile", m_read, error))
+        return fail(failure, cannotUse(error));
+    if (m_cab.cabStoppable == nullptr)
+        return fail(failure, cannotUse(path + QStringLiteral(": CabStoppable")));
     return true;
 }
 
-bool OutputReader::extractTo(const QString& folder, Failure& failure)
+// From the directory alone, then one pass over the data: a cabinet that
+// declares more than it holds is refused before a byte is decompressed.
+bool OutputReader::list(Failure& failure)
 {
-    const QString command
-        = QStringLiteral("-x -i \"%1/%2\" \"%3\" *.*").arg(fdPath(m_tempFd), kArchiveName, folder);
-    char output[512] = {};
-    switch (m_cab.cab(nullptr, platform::toCp932(command).constData(), output, sizeof output)) {
-    case CAB32_OK:
-        return true;
+    m_step = Step::Checking;
+    const int code = m_list(cabinetPath().constData(), 2, addFile, askStop, this);
+    if (code != CAB32_OK) {
+        m_files.clear();
+        return componentFailure(code, QByteArray(), failure);
+    }
+    std::sort(m_files.begin(), m_files.end(),
+        [](const ArchivedFile& a, const ArchivedFile& b) { return a.name < b.name; });
+    return true;
+}
+
+bool OutputReader::componentFailure(int code, const QByteArray& text, Failure& failure) const
+{
+    switch (code) {
     case CAB32_ERROR_DAMAGED:
         failure = damaged(m_file);
         break;
@@ -174,43 +285,70 @@ bool OutputReader::extractTo(const QString& folder, Failure& failure)
         break;
     default:
         failure = ioFailure(QStringLiteral("展開できません"), QStringLiteral("cannot extract"),
-            m_file, platform::fromCp932(QByteArray(output)));
+            m_file,
+            text.isEmpty() ? QStringLiteral("CAB32.DLL %1").arg(code, 0, 16)
+                           : platform::fromCp932(text));
     }
     return false;
 }
 
-bool OutputReader::extractToTemporary(QString& hostPath, Failure& failure)
+bool OutputReader::readHeader(Header& header, Failure& failure)
 {
-    hostPath = m_temp.filePath(QStringLiteral("files"));
-    if (::mkdirat(m_tempFd, "files", 0700) != 0)
-        return fail(failure,
-            systemFailure(
-                QStringLiteral("書き込めません"), QStringLiteral("cannot write"), hostPath, errno));
-    return extractTo(fdPath(m_tempFd) + QStringLiteral("/files"), failure);
+    char buffer[kHeaderLimit];
+    unsigned long long length = 0;
+    const QByteArray name(kHeaderName);
+    const int code = m_read(cabinetPath().constData(), name.constData(), buffer, sizeof buffer,
+        &length, askStop, this);
+    const bool parsed = code == CAB32_OK
+        && parseHeader(QByteArray(buffer, static_cast<qsizetype>(length)), header);
+    // It held the password.
+    std::memset(buffer, 0, sizeof buffer);
+    if (parsed)
+        return true;
+    if (code != CAB32_OK && code != CAB32_ERROR_NOT_FOUND && code != CAB32_ERROR_LIMIT)
+        return componentFailure(code, QByteArray(), failure);
+    failure = notAnOutput(QStringLiteral("MAIN_TEXT.txt がないか読めません"),
+        QStringLiteral("no readable MAIN_TEXT.txt"), m_file);
+    return false;
 }
 
-QList<ArchivedFile> listFiles(const QString& folder)
+bool OutputReader::extractTo(const QString& folder,
+    const std::function<QString(const QString&)>& userPath, Failure& failure)
 {
-    QList<ArchivedFile> files;
-    const QDir base(folder);
-    QDirIterator it(
-        folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo info = it.nextFileInfo();
-        files.append({ base.relativeFilePath(info.filePath()), info.size() });
+    m_step = Step::Extracting;
+    const QByteArray command = "-x -i \"" + cabinetPath() + "\" \"" + folder.toLatin1() + "\" *.*";
+    QByteArray output(8192, '\0');
+    const int code = m_cab.cabStoppable(nullptr, command.constData(), output.data(),
+        static_cast<unsigned long>(output.size()), askStop, this);
+    if (code == CAB32_OK)
+        return true;
+    output.truncate(static_cast<qsizetype>(std::strlen(output.constData())));
+    // "cannot write: PATH (errno N)": PATH under folder, as the component got it.
+    static const QRegularExpression written(QStringLiteral("^cannot write: (.*) \\(errno (\\d+)\\)$"),
+        QRegularExpression::DotMatchesEverythingOption);
+    const QByteArray prefix = "cannot write: " + folder.toLatin1() + '/';
+    const QRegularExpressionMatch match = written.match(QString::fromLatin1(output));
+    if (code != CAB32_ERROR_WRITE || !match.hasMatch() || !output.startsWith(prefix))
+        return componentFailure(code, output, failure);
+    const QByteArray stored = output.mid(prefix.size(), match.capturedEnd(1) - prefix.size());
+    // The component gives CP932 where it holds the name, else UTF-8.
+    QString name = QString::fromUtf8(stored);
+    for (const ArchivedFile& file : m_files) {
+        const QStringList parts = file.name.split(QLatin1Char('/'));
+        for (qsizetype i = 1; i <= parts.size(); ++i) {
+            const QString candidate = parts.first(i).join(QLatin1Char('/'));
+            if (platform::toCp932(candidate) == stored || candidate.toUtf8() == stored)
+                name = candidate;
+        }
     }
-    std::sort(files.begin(), files.end(),
-        [](const ArchivedFile& a, const ArchivedFile& b) { return a.name < b.name; });
-    return files;
+    failure = systemFailure(QStringLiteral("書き込めません"), QStringLiteral("cannot write"),
+        userPath(name), match.captured(2).toInt());
+    return false;
 }
 
-bool readHeader(const QString& folder, Header& header)
+bool parseHeader(const QByteArray& cp932, Header& header)
 {
-    QFile file(platform::joinPath(folder, QString::fromLatin1(kHeaderName)));
-    // One line of four short fields; anything long is not a header.
-    if (!file.open(QIODevice::ReadOnly) || file.size() > 4096)
-        return false;
-    QString line = platform::fromCp932(file.readAll());
+    QString line = platform::fromCp932(cp932);
     if (line.endsWith(QStringLiteral("\r\n")))
         line.chop(2);
     const qsizetype first = line.indexOf(QLatin1Char(','));

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -44,10 +43,25 @@ QString fdPath(int fd)
     return QStringLiteral("/proc/self/fd/%1").arg(fd);
 }
 
-Placement::Placement(QString target)
+Placement::Placement(QString target, unsigned userMask)
     : m_target(std::move(target))
     , m_absolute(QDir::cleanPath(QDir().absoluteFilePath(m_target)))
+    , m_userMask(userMask)
 {
+}
+
+// A folder made here is private until it gets the user's mode; made tells
+// whether this call made it.
+bool Placement::makeFolder(int atFd, const QByteArray& path, bool& made, int& error) const
+{
+    made = ::mkdirat(atFd, path.constData(), 0700) == 0;
+    if (made && ::fchmodat(atFd, path.constData(), 0777 & ~m_userMask, 0) != 0) {
+        error = errno;
+        ::unlinkat(atFd, path.constData(), AT_REMOVEDIR);
+        return false;
+    }
+    error = made ? 0 : errno;
+    return made || error == EEXIST;
 }
 
 Placement::~Placement()
@@ -71,10 +85,12 @@ bool Placement::makeTarget(Failure& failure)
     QString path;
     for (const QString& part : parts) {
         path += QLatin1Char('/') + part;
-        if (::mkdir(bytes(path).constData(), 0777) == 0)
+        bool made = false;
+        int error = 0;
+        if (!makeFolder(AT_FDCWD, bytes(path), made, error))
+            return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, error));
+        if (made)
             m_madeTargets << path;
-        else if (errno != EEXIST)
-            return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, errno));
     }
     m_targetFd = ::open(bytes(m_absolute).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_targetFd < 0)
@@ -86,34 +102,23 @@ bool Placement::prepare(Failure& failure)
 {
     if (!makeTarget(failure))
         return false;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name
-            = QStringLiteral(".tamberlox-open-%1")
-                  .arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
-        if (::mkdirat(m_targetFd, bytes(name).constData(), 0700) == 0) {
-            m_hidden = name;
-            break;
-        }
-        if (errno != EEXIST)
-            return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, errno));
-    }
-    if (m_hidden.isEmpty())
-        return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, EEXIST));
-    m_hiddenFd = ::openat(
-        m_targetFd, bytes(m_hidden).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (m_hiddenFd < 0)
+    const QString prefix = QStringLiteral(".tamberlox-open-");
+    removeAbandoned(m_targetFd, m_absolute, prefix);
+    int error = 0;
+    if (!m_work.create(m_targetFd, m_absolute, prefix, error))
+        return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, error));
+    if (::mkdirat(m_work.fd(), "files", 0700) != 0)
+        return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, errno));
+    m_staged = m_work.name() + QStringLiteral("/files");
+    m_stagedFd = ::openat(m_work.fd(), "files", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (m_stagedFd < 0)
         return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, errno));
     return true;
 }
 
 QString Placement::stagingForComponent() const
 {
-    return fdPath(m_hiddenFd);
-}
-
-QString Placement::stagingPath() const
-{
-    return platform::joinPath(m_absolute, m_hidden);
+    return fdPath(m_stagedFd);
 }
 
 QString Placement::finalPath(const QString& name) const
@@ -121,10 +126,15 @@ QString Placement::finalPath(const QString& name) const
     return platform::joinPath(m_target, name);
 }
 
-bool Placement::setMode(const QString& name, unsigned mode, Failure& failure)
+bool Placement::release(const QString& name, bool ownerOnly, Failure& failure)
 {
-    if (::fchmodat(m_hiddenFd, bytes(name).constData(), mode, 0) == 0)
-        return true;
+    struct stat info { };
+    const QByteArray path = bytes(name);
+    if (::fstatat(m_stagedFd, path.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        const unsigned mode = ownerOnly ? 0600 : (info.st_mode & S_IWUSR ? 0666 : 0444) & ~m_userMask;
+        if (::fchmodat(m_stagedFd, path.constData(), mode, 0) == 0)
+            return true;
+    }
     failure = systemFailure(kWriteJa, kWriteEn, finalPath(name), errno);
     return false;
 }
@@ -136,13 +146,14 @@ bool Placement::makeFolders(const QString& name, Failure& failure)
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
         folder += (i > 0 ? QStringLiteral("/") : QString()) + parts[i];
         const QByteArray path = bytes(folder);
-        if (::mkdirat(m_targetFd, path.constData(), 0777) == 0) {
+        bool made = false;
+        int error = 0;
+        if (makeFolder(m_targetFd, path, made, error) && made) {
             m_madeFolders << folder;
             continue;
         }
         struct stat info { };
         // A link here could lead the file out of the target.
-        const int error = errno;
         if (error != EEXIST
             || ::fstatat(m_targetFd, path.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0
             || !S_ISDIR(info.st_mode))
@@ -169,7 +180,7 @@ bool Placement::checkFinal(const QString& name, bool force, Failure& failure) co
 
 bool Placement::moveOne(const QString& name, bool force, Failure& failure)
 {
-    const QByteArray from = bytes(m_hidden + QLatin1Char('/') + name);
+    const QByteArray from = bytes(m_staged + QLatin1Char('/') + name);
     const QByteArray to = bytes(name);
     if (renameNoReplace(m_targetFd, from, to) == 0) {
         m_moved.push_back({ name, false });
@@ -219,7 +230,7 @@ void Placement::undo()
     for (auto it = m_moved.crbegin(); it != m_moved.crend(); ++it) {
         const QByteArray placed = bytes(it->name);
         if (it->exchanged)
-            ::renameat2(m_targetFd, bytes(m_hidden + QLatin1Char('/') + it->name).constData(),
+            ::renameat2(m_targetFd, bytes(m_staged + QLatin1Char('/') + it->name).constData(),
                 m_targetFd, placed.constData(), RENAME_EXCHANGE);
         else
             ::unlinkat(m_targetFd, placed.constData(), 0);
@@ -232,12 +243,10 @@ void Placement::undo()
 
 void Placement::removeStaging()
 {
-    if (m_hiddenFd >= 0)
-        ::close(m_hiddenFd);
-    m_hiddenFd = -1;
-    if (!m_hidden.isEmpty())
-        QDir(stagingPath()).removeRecursively();
-    m_hidden.clear();
+    if (m_stagedFd >= 0)
+        ::close(m_stagedFd);
+    m_stagedFd = -1;
+    m_work.remove();
 }
 
 } // namespace opener

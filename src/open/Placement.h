@@ -1,6 +1,7 @@
 #pragma once
 
 #include "open/Failure.h"
+#include "open/WorkFolder.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,9 +10,12 @@
 
 // Puts extracted files into the user's folder without ever leaving a partial
 // file under a final name there. The files are first extracted into a hidden
-// folder made inside the target (same file system), then each is renamed to
+// work folder made inside the target (same file system, 0700, locked while
+// it lives; one a killed run left is removed first), then each is renamed to
 // its final name: never over an existing entry, or with force exchanged with
-// it so that a failure can still give the old file back.
+// it so that a failure can still give the old file back. Files and folders
+// are made owner-only (the caller's umask 077); each gets the mode the
+// user's umask gives as it is placed.
 //
 // Destroying a Placement that was not committed undoes everything it did:
 // placed files are removed (or exchanged back), the folders it made are
@@ -21,23 +25,25 @@ namespace opener {
 
 class Placement {
 public:
-    // target: the folder as the user named it (relative to the current folder).
-    explicit Placement(QString target);
+    // target: the folder as the user named it (relative to the current
+    // folder); userMask: the umask to place files and folders with.
+    Placement(QString target, unsigned userMask);
     ~Placement();
     Placement(const Placement&) = delete;
     Placement& operator=(const Placement&) = delete;
 
-    // Creates the target (and missing parents) and the hidden folder (0700).
+    // Creates the target (and missing parents) and the hidden folder.
     bool prepare(Failure& failure);
 
-    // The hidden folder as a path of plain ASCII ("/proc/self/fd/N"), so the
-    // archiver component can take it whatever the target's name; and as a
-    // host path, for reading what was extracted.
+    // The folder to extract into, as a path of plain ASCII
+    // ("/proc/self/fd/N"), so the archiver component can take it whatever
+    // the target's name.
     QString stagingForComponent() const;
-    QString stagingPath() const;
 
-    // Gives the staged file name ("/" between folders) the mode given.
-    bool setMode(const QString& name, unsigned mode, Failure& failure);
+    // Gives the staged file name ("/" between folders) its final mode:
+    // 0600 when ownerOnly, else 0666 (0444 when it was extracted read-only)
+    // less the user's umask.
+    bool release(const QString& name, bool ownerOnly, Failure& failure);
 
     // Moves each staged name to the same name under the target. Without
     // force nothing moves when any final name is taken; a folder in the way
@@ -57,6 +63,7 @@ private:
     };
 
     bool makeTarget(Failure& failure);
+    bool makeFolder(int atFd, const QByteArray& path, bool& made, int& error) const;
     bool makeFolders(const QString& name, Failure& failure);
     bool checkFinal(const QString& name, bool force, Failure& failure) const;
     bool moveOne(const QString& name, bool force, Failure& failure);
@@ -65,9 +72,11 @@ private:
 
     QString m_target;
     QString m_absolute;
-    QString m_hidden;
+    unsigned m_userMask;
+    WorkFolder m_work;
+    QString m_staged; // the staged files' folder, relative to the target
     int m_targetFd = -1;
-    int m_hiddenFd = -1;
+    int m_stagedFd = -1;
     bool m_committed = false;
     QStringList m_madeTargets; // the target and parents this run made, outermost first
     QStringList m_madeFolders; // sub-folders under the target, in making order
