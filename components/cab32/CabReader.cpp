@@ -46,6 +46,15 @@ constexpr uint16_t kReservePresent = 0x0004;
 constexpr uint16_t kPrevCabinet = 0x0001;
 constexpr uint16_t kNextCabinet = 0x0002;
 
+// libmspack reads these; another method or window is a damaged header, not
+// a decompressor that fails to start (which it reports as out of memory).
+bool isKnownMethod(uint16_t type)
+{
+    const unsigned method = type & 0x000F, window = (type >> 8) & 0x1F;
+    return method == 0 || method == 1 || (method == 2 && window >= 10 && window <= 21)
+        || (method == 3 && window >= 15 && window <= 21);
+}
+
 // The uncompressed bytes each folder's blocks declare, read from the CFDATA
 // headers alone. Two folders may not share blocks, so a small file cannot
 // make this walk long: every header read stands for bytes of the file.
@@ -82,7 +91,7 @@ bool readFolderLengths(int fd, std::vector<uint64_t>& lengths)
     std::vector<Folder> folders;
     for (size_t i = 0; i < folderCount; ++i, at += format::kFolderEntrySize + folderReserve) {
         uint8_t entry[format::kFolderEntrySize];
-        if (!readAt(fd, at, entry, sizeof entry))
+        if (!readAt(fd, at, entry, sizeof entry) || !isKnownMethod(le16(entry + 6)))
             return false;
         folders.push_back({le32(entry), le16(entry + 4), i});
     }
@@ -229,8 +238,6 @@ Result CabReader::verifyAll()
     Result result;
     char noName[] = "";
     for (size_t i = 0; result.ok() && i < m_folders.size(); ++i) {
-        if (m_folderLengths[i] == 0)
-            continue;
         mscabd_file whole{};
         whole.filename = noName;
         whole.length = static_cast<unsigned int>(m_folderLengths[i]);

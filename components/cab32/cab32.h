@@ -78,8 +78,10 @@
  *   -x, CabCheckArchive (every mode), CabList and CabReadFile first read the
  *   headers and, without decompressing anything, the CFDATA block headers:
  *   inside one folder no two files may overlap, no file may end past the
- *   bytes the folder's blocks declare (the sum of their cbUncomp), and no
- *   two folders may share blocks. A cabinet that breaks one of these is
+ *   bytes the folder's blocks declare (the sum of their cbUncomp), no two
+ *   folders may share blocks, and each folder's method must be one this
+ *   component reads (stored, MSZIP, Quantum with a window of 10..21 bits,
+ *   LZX with 15..21). A cabinet that breaks one of these is
  *   CAB32_ERROR_DAMAGED (CabCheckArchive: 0).
  *   -x, CabList and CabReadFile also check every name, selected or not: an
  *   absolute name, a drive letter, a ".." step or a name with nothing left

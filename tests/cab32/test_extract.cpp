@@ -50,6 +50,7 @@ TEST(Cab32Extract, EachHostileCabinetFailsWithItsCodeAndWritesNothingOutside)
         {"overlap.cab", CAB32_ERROR_DAMAGED, 0, 0, CAB32_ERROR_DAMAGED, false, {}},
         {"over-declared.cab", CAB32_ERROR_DAMAGED, 0, 0, CAB32_ERROR_DAMAGED, false, {}},
         {"empty-name.cab", CAB32_ERROR_DAMAGED, 0, 0, CAB32_ERROR_DAMAGED, false, {}},
+        {"unknown-method.cab", CAB32_ERROR_DAMAGED, 0, 0, CAB32_ERROR_DAMAGED, false, {}},
         {"file-and-folder.cab", CAB32_ERROR_EXISTS, 1, 1, CAB32_ERROR_EXISTS, false, {}},
         {"folder-and-file.cab", CAB32_ERROR_EXISTS, 1, 1, CAB32_ERROR_EXISTS, false, {}},
     };

@@ -93,3 +93,7 @@ write('over-declared.cab', cabinet([], layout=[(b'%c.txt' % c, GiB, i * GiB)
 write('file-and-folder.cab', cabinet([(b'x', b'file'), (b'x\\y', b'inside')]))
 write('folder-and-file.cab', cabinet([(b'a/b', b'inside'), (b'a', b'file')]))
 write('empty-name.cab', cabinet([first, (b'', b'x')]))
+# LZX with a window of 25 bits, which no reader of this format knows.
+odd = cabinet([first])
+struct.pack_into('<H', odd, 36 + 6, 0x1903)
+write('unknown-method.cab', odd)
