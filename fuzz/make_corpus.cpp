@@ -17,6 +17,7 @@
 #include "platform/crypto/OpenSslCryptoProvider.h"
 #include "settings/clsIniFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -161,6 +162,23 @@ void cabinetSeeds()
             die(std::string("cannot make ") + name + ": " + message);
         keep(folder, name, fuzz::readFile(g_scratch + "/" + name));
     }
+    // The same cabinet with every file starting at the folder's first byte
+    // (they overlap), and with a first file of 1 GiB its blocks do not hold.
+    std::string overlap = fuzz::readFile(g_scratch + "/mszip.cab");
+    std::string overDeclared = overlap;
+    const auto le = [&](std::size_t at, int bytes) {
+        std::size_t value = 0;
+        for (int i = bytes - 1; i >= 0; --i)
+            value = value << 8 | static_cast<unsigned char>(overlap.at(at + static_cast<std::size_t>(i)));
+        return value;
+    };
+    for (std::size_t i = 0, entry = le(16, 4); i < le(28, 2); ++i) {
+        std::fill_n(overlap.begin() + static_cast<std::ptrdiff_t>(entry + 4), 4, '\0');
+        entry = overlap.find('\0', entry + 16) + 1;
+    }
+    overDeclared.replace(le(16, 4), 4, std::string("\0\0\0\x40", 4));
+    keep(folder, "overlap.cab", overlap);
+    keep(folder, "over_declared.cab", overDeclared);
 }
 
 void capicomSeeds()
