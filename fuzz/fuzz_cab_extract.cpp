@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkedCode = CabList("in.cab", 2, collect, nullptr, &checked);
         if (!listed.empty())
             readCode = CabReadFile("in.cab", listed[0].first.c_str(), first.data(), first.size(),
-                                   &firstSize, nullptr, nullptr);
+                &firstSize, nullptr, nullptr);
     }
     FUZZ_CHECK(isKnownCode(rc));
     FUZZ_CHECK(rc != CAB32_ERROR_COMMAND && rc != CAB32_ERROR_METHOD && rc != CAB32_ERROR_NO_FILES);
@@ -132,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(firstSize == listed[0].second);
         if (readCode == CAB32_OK)
             FUZZ_CHECK(fuzz::readFile(sandbox.root() + "/" + target + listed[0].first)
-                       == std::string(first.data(), firstSize));
+                == std::string(first.data(), firstSize));
     }
     sandbox.checkAndReset(std::string(reinterpret_cast<const char*>(data), size), extracted);
     return 0;

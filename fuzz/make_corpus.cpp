@@ -169,7 +169,8 @@ void cabinetSeeds()
     const auto le = [&](std::size_t at, int bytes) {
         std::size_t value = 0;
         for (int i = bytes - 1; i >= 0; --i)
-            value = value << 8 | static_cast<unsigned char>(overlap.at(at + static_cast<std::size_t>(i)));
+            value = value << 8
+                | static_cast<unsigned char>(overlap.at(at + static_cast<std::size_t>(i)));
         return value;
     };
     for (std::size_t i = 0, entry = le(16, 4); i < le(28, 2); ++i) {

@@ -137,7 +137,8 @@ bool extract(const Request& request, OutputReader& reader, unsigned userMask,
         return false;
     Placement placement(*request.folder, userMask);
     if (!placement.prepare(failure)
-        || !reader.extractTo(placement.stagingForComponent(),
+        || !reader.extractTo(
+            placement.stagingForComponent(),
             [&](const QString& name) { return placement.finalPath(name); }, failure))
         return false;
     // MAIN_TEXT.txt holds the password in plain text: it stays owner only.

@@ -27,8 +27,8 @@ namespace {
 
 // The component's own header fixes the signatures.
 static_assert(std::is_same_v<decltype(&::CabList),
-    int (*)(const char*, int, int (*)(void*, const char*, unsigned long long), int (*)(void*),
-        void*)>);
+    int (*)(
+        const char*, int, int (*)(void*, const char*, unsigned long long), int (*)(void*), void*)>);
 static_assert(std::is_same_v<decltype(&::CabReadFile),
     int (*)(const char*, const char*, char*, unsigned long, unsigned long long*, int (*)(void*),
         void*)>);
@@ -86,9 +86,10 @@ int openUnnamed(int folderFd)
     if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
         return fd;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray name = "cabinet-" + QByteArray::number(QRandomGenerator::system()->generate(), 16);
-        const int named = ::openat(folderFd, name.constData(),
-            O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const QByteArray name
+            = "cabinet-" + QByteArray::number(QRandomGenerator::system()->generate(), 16);
+        const int named = ::openat(
+            folderFd, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (named >= 0) {
             ::unlinkat(folderFd, name.constData(), 0);
             return named;
@@ -284,10 +285,10 @@ bool OutputReader::componentFailure(int code, const QByteArray& text, Failure& f
             QStringLiteral("a name occurs twice in the archive"), m_file);
         break;
     default:
-        failure = ioFailure(QStringLiteral("展開できません"), QStringLiteral("cannot extract"),
-            m_file,
-            text.isEmpty() ? QStringLiteral("CAB32.DLL %1").arg(code, 0, 16)
-                           : platform::fromCp932(text));
+        failure
+            = ioFailure(QStringLiteral("展開できません"), QStringLiteral("cannot extract"), m_file,
+                text.isEmpty() ? QStringLiteral("CAB32.DLL %1").arg(code, 0, 16)
+                               : platform::fromCp932(text));
     }
     return false;
 }
@@ -297,8 +298,8 @@ bool OutputReader::readHeader(Header& header, Failure& failure)
     char buffer[kHeaderLimit];
     unsigned long long length = 0;
     const QByteArray name(kHeaderName);
-    const int code = m_read(cabinetPath().constData(), name.constData(), buffer, sizeof buffer,
-        &length, askStop, this);
+    const int code = m_read(
+        cabinetPath().constData(), name.constData(), buffer, sizeof buffer, &length, askStop, this);
     const bool parsed = code == CAB32_OK
         && parseHeader(QByteArray(buffer, static_cast<qsizetype>(length)), header);
     // It held the password.
@@ -312,8 +313,8 @@ bool OutputReader::readHeader(Header& header, Failure& failure)
     return false;
 }
 
-bool OutputReader::extractTo(const QString& folder,
-    const std::function<QString(const QString&)>& userPath, Failure& failure)
+bool OutputReader::extractTo(
+    const QString& folder, const std::function<QString(const QString&)>& userPath, Failure& failure)
 {
     m_step = Step::Extracting;
     const QByteArray command = "-x -i \"" + cabinetPath() + "\" \"" + folder.toLatin1() + "\" *.*";
@@ -324,7 +325,8 @@ bool OutputReader::extractTo(const QString& folder,
         return true;
     output.truncate(static_cast<qsizetype>(std::strlen(output.constData())));
     // "cannot write: PATH (errno N)": PATH under folder, as the component got it.
-    static const QRegularExpression written(QStringLiteral("^cannot write: (.*) \\(errno (\\d+)\\)$"),
+    static const QRegularExpression written(
+        QStringLiteral("^cannot write: (.*) \\(errno (\\d+)\\)$"),
         QRegularExpression::DotMatchesEverythingOption);
     const QByteArray prefix = "cannot write: " + folder.toLatin1() + '/';
     const QRegularExpressionMatch match = written.match(QString::fromLatin1(output));

@@ -90,11 +90,11 @@ private:
     Step m_step = Step::Decrypting;
     bool m_stopped = false;
     archive::Cab32EntryPoints m_cab;
-    int (*m_list)(const char*, int, int (*)(void*, const char*, unsigned long long),
-        int (*)(void*), void*)
+    int (*m_list)(
+        const char*, int, int (*)(void*, const char*, unsigned long long), int (*)(void*), void*)
         = nullptr;
-    int (*m_read)(const char*, const char*, char*, unsigned long, unsigned long long*,
-        int (*)(void*), void*)
+    int (*m_read)(
+        const char*, const char*, char*, unsigned long, unsigned long long*, int (*)(void*), void*)
         = nullptr;
     WorkFolder m_work;
     int m_cabinetFd = -1;

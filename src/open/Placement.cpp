@@ -131,7 +131,8 @@ bool Placement::release(const QString& name, bool ownerOnly, Failure& failure)
     struct stat info { };
     const QByteArray path = bytes(name);
     if (::fstatat(m_stagedFd, path.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
-        const unsigned mode = ownerOnly ? 0600 : (info.st_mode & S_IWUSR ? 0666 : 0444) & ~m_userMask;
+        const unsigned mode
+            = ownerOnly ? 0600 : (info.st_mode & S_IWUSR ? 0666 : 0444) & ~m_userMask;
         if (::fchmodat(m_stagedFd, path.constData(), mode, 0) == 0)
             return true;
     }

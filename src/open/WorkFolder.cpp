@@ -22,7 +22,8 @@ bool WorkFolder::create(int parentFd, const QString& parentPath, const QString& 
 {
     for (int attempt = 0; attempt < 100 && m_name.isEmpty(); ++attempt) {
         const QString name = prefix
-            + QStringLiteral("%1").arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
+            + QStringLiteral("%1").arg(
+                QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
         if (::mkdirat(parentFd, QFile::encodeName(name).constData(), 0700) == 0)
             m_name = name;
         else if (errno != EEXIST)
@@ -65,8 +66,9 @@ void removeAbandoned(int parentFd, const QString& parentPath, const QString& pre
 {
     const QRegularExpression own(
         QStringLiteral("^%1[0-9a-f]{8}$").arg(QRegularExpression::escape(prefix)));
-    const QStringList names = QDir(parentPath).entryList(
-        { prefix + QLatin1Char('*') }, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList names = QDir(parentPath)
+                                  .entryList({ prefix + QLatin1Char('*') },
+                                      QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
         const QByteArray bytes = QFile::encodeName(name);
         struct stat info { };

@@ -70,8 +70,8 @@ protected:
     bool passwordOnDisk() const
     {
         for (const QString& root : { m_root.path(), QDir::tempPath() })
-            for (QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System,
-                     QDirIterator::Subdirectories);
+            for (QDirIterator it(
+                     root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
                  it.hasNext();)
                 if (readBytes(it.next()).contains(",word1,"))
                     return true;
@@ -158,7 +158,8 @@ TEST_F(OpenTest, EachRefusalHasItsExitCodeAndOneLineAndWritesNothing)
     const QString linked = at(u"linked"_s);
     ASSERT_TRUE(testsupport::writeBytes(cut, readBytes(output).chopped(100)));
     // A cabinet with a sub-folder from our own archiver.
-    const QString sub = pack({ { u"MAIN_TEXT.txt"_s, kHeader }, { u"sub/a.txt"_s, "inside" } }, u"sub.txt"_s);
+    const QString sub
+        = pack({ { u"MAIN_TEXT.txt"_s, kHeader }, { u"sub/a.txt"_s, "inside" } }, u"sub.txt"_s);
     // DIR/sub is a link out of DIR: following it would write elsewhere.
     ASSERT_TRUE(QDir().mkpath(at(u"elsewhere"_s)) && QDir().mkpath(linked)
         && QFile::link(at(u"elsewhere"_s), linked + u"/sub"_s));
@@ -180,8 +181,8 @@ TEST_F(OpenTest, EachRefusalHasItsExitCodeAndOneLineAndWritesNothing)
         { cut, u"大きさが合いません"_s, u"wrong size"_s },
         { hostile + u"not-a-cabinet.cab"_s, u"復号しても CAB 書庫になりません"_s,
             u"no cabinet after decryption"_s },
-        { encrypt(hostile + u"dotdot-name.cab"_s, u"climb.txt"_s), u"書庫の外を指す名前があります"_s,
-            u"a name points outside the archive"_s },
+        { encrypt(hostile + u"dotdot-name.cab"_s, u"climb.txt"_s),
+            u"書庫の外を指す名前があります"_s, u"a name points outside the archive"_s },
         { encrypt(hostile + u"bad-checksum.cab"_s, u"checksum.txt"_s), u"書庫が壊れています"_s,
             u"damaged archive"_s },
         { encrypt(hostile + u"trail-byte-dotdot-name.cab"_s, u"headless.txt"_s),
@@ -277,7 +278,8 @@ TEST_F(OpenTest, AStoppedOrRefusedRunLeavesNothingAndNoSecret)
                 private_ = !work.isEmpty();
                 for (const QString& folder : work) {
                     private_ = (testsupport::fileMode(folder) & 077) == 0 && private_;
-                    for (QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    for (QDirIterator it(folder,
+                             QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                              QDirIterator::Subdirectories);
                          it.hasNext();)
                         private_ = (testsupport::fileMode(it.next()) & 077) == 0 && private_;
