@@ -6,9 +6,7 @@
 #include "StagedFile.h"
 #include "StoredName.h"
 
-#include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
 #include <set>
@@ -106,22 +104,7 @@ Result plan(const Command& cmd, CabReader& reader, Cp932Codec& codec, std::vecto
 // name that fits the folder also fits while it is written.
 int createTemporary(const std::string& target, std::string& createdPath)
 {
-    static std::atomic<unsigned> counter{0};
-    const std::string folder = target.substr(0, target.rfind('/') + 1);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char name[48];
-        std::snprintf(name, sizeof name, ".~%ld.%u.tmp", static_cast<long>(::getpid()), counter.fetch_add(1));
-        std::string path = folder + name;
-        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (fd >= 0) {
-            createdPath = std::move(path);
-            return fd;
-        }
-        if (errno != EEXIST)
-            return -1;
-    }
-    errno = EEXIST;
-    return -1;
+    return createUniqueFile(target.substr(0, target.rfind('/') + 1), createdPath);
 }
 
 Result makeFolder(const std::string& path, bool allowLink)
@@ -244,15 +227,23 @@ bool isReadableCabinet(const std::string& path, bool fullCheck)
     return !fullCheck || reader.verifyAll().ok();
 }
 
+// The cabinet opened for reading alone, its names decoded as -x writes them.
+static Result openNamed(const std::string& path, StopCheck stop, Cp932Codec& codec, CabReader& reader,
+                        std::vector<NamedFile>& files)
+{
+    Result result = reader.open(path);
+    reader.setStop(stop);
+    if (result.ok())
+        result = decodeNames(reader, codec, true, files);
+    return result;
+}
+
 Result listCabinet(const std::string& path, bool fullCheck, StopCheck stop, Cp932Codec& codec,
                    const std::function<bool(const std::string& name, uint64_t size)>& each)
 {
     CabReader reader;
     std::vector<NamedFile> files;
-    Result result = reader.open(path);
-    reader.setStop(stop);
-    if (result.ok())
-        result = decodeNames(reader, codec, true, files);
+    Result result = openNamed(path, stop, codec, reader, files);
     if (result.ok() && fullCheck)
         result = reader.verifyAll();
     for (size_t i = 0; result.ok() && i < files.size(); ++i) {
@@ -267,10 +258,7 @@ Result readCabinetFile(const std::string& path, const std::string& name, size_t 
 {
     CabReader reader;
     std::vector<NamedFile> files;
-    Result result = reader.open(path);
-    reader.setStop(stop);
-    if (result.ok())
-        result = decodeNames(reader, codec, true, files);
+    Result result = openNamed(path, stop, codec, reader, files);
     if (!result.ok())
         return result;
     for (const NamedFile& file : files) {
