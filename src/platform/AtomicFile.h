@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
-#include <sys/types.h>
+
 
 namespace platform {
 
@@ -19,6 +19,6 @@ namespace platform {
 // file keeps its mode.
 //
 // Returns 0 on success, else the errno of the failure.
-int writeFileAtomically(const QString& path, const QByteArray& data, mode_t newFileMode = 0600);
+int writeFileAtomically(const QString& path, const QByteArray& data, int newFileMode = 0600);
 
 } // namespace platform

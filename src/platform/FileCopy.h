@@ -2,7 +2,7 @@
 
 #include <QString>
 #include <functional>
-#include <sys/types.h>
+
 
 namespace platform {
 
@@ -28,7 +28,7 @@ using CopyProgress = std::function<bool(qint64 copiedBytes)>;
 //
 // Returns 0 on success, ECANCELED when progress stopped it, else the errno
 // of the failure.
-int copyFile(const QString& source, const QString& target, mode_t mode = 0600,
+int copyFile(const QString& source, const QString& target, int mode = 0600,
              const CopyProgress& progress = {});
 
 // Copies source to target for files nobody keeps past the run, or that are
@@ -41,14 +41,14 @@ int copyFile(const QString& source, const QString& target, mode_t mode = 0600,
 //
 // Returns 0 on success, ECANCELED when progress stopped it, else the errno
 // of the failure.
-int copyFileUnsynced(const QString& source, const QString& target, mode_t mode = 0600,
+int copyFileUnsynced(const QString& source, const QString& target, int mode = 0600,
                      const CopyProgress& progress = {});
 
 // Moves source (a regular file) to target: a rename where both lie on one
 // file system, else copyFileUnsynced and the source removed. Nothing is
 // synced. The same refusals of target as copyFile; target gets mode.
 // Returns 0 on success, else the errno of the failure.
-int moveFile(const QString& source, const QString& target, mode_t mode = 0600);
+int moveFile(const QString& source, const QString& target, int mode = 0600);
 
 // Makes everything written on the file system that holds folder durable,
 // folder entries included: one sync for a whole set of unsynced copies.

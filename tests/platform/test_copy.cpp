@@ -22,7 +22,7 @@ namespace {
 
 struct CopyCase {
     const char* name;
-    int (*copy)(const QString&, const QString&, mode_t, const CopyProgress&);
+    int (*copy)(const QString&, const QString&, int, const CopyProgress&);
     bool keepsOldTarget; // a failed copy leaves an existing target as it was
 };
 

@@ -203,26 +203,26 @@ int copyContent(int in, const struct stat& info, int out, const CopyProgress& pr
 
 } // namespace
 
-int writeFileAtomically(const QString& path, const QByteArray& data, mode_t newFileMode)
+int writeFileAtomically(const QString& path, const QByteArray& data, int newFileMode)
 {
-    mode_t mode = newFileMode;
+    auto mode = static_cast<mode_t>(newFileMode);
     bool exists = false;
     if (const int rc = checkTarget(path, mode, exists); rc != 0)
         return rc;
     return replaceFile(path, mode, [&](int fd) { return writeAll(fd, data.constData(), data.size()); });
 }
 
-int copyFile(const QString& source, const QString& target, mode_t mode, const CopyProgress& progress)
+int copyFile(const QString& source, const QString& target, int mode, const CopyProgress& progress)
 {
     Fd in(-1);
     struct stat info {};
     if (const int rc = openSource(source, target, in, info); rc != 0)
         return rc;
     return replaceFile(
-        target, mode, [&](int fd) { return copyContent(in.get(), info, fd, progress); }, true);
+        target, static_cast<mode_t>(mode), [&](int fd) { return copyContent(in.get(), info, fd, progress); }, true);
 }
 
-int copyFileUnsynced(const QString& source, const QString& target, mode_t mode,
+int copyFileUnsynced(const QString& source, const QString& target, int mode,
                      const CopyProgress& progress)
 {
     Fd in(-1);
@@ -236,10 +236,10 @@ int copyFileUnsynced(const QString& source, const QString& target, mode_t mode,
     if (exists && ::stat(name.constData(), &existing) == 0 && existing.st_dev == info.st_dev
         && existing.st_ino == info.st_ino)
         return EINVAL;
-    Fd out(::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode));
+    Fd out(::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, static_cast<mode_t>(mode)));
     if (out.get() < 0)
         return errno;
-    int rc = ::fchmod(out.get(), mode) == 0 ? 0 : errno;
+    int rc = ::fchmod(out.get(), static_cast<mode_t>(mode)) == 0 ? 0 : errno;
     if (rc == 0)
         rc = copyContent(in.get(), info, out.get(), progress);
     if (const int closed = out.close(); rc == 0)
@@ -249,7 +249,7 @@ int copyFileUnsynced(const QString& source, const QString& target, mode_t mode,
     return rc;
 }
 
-int moveFile(const QString& source, const QString& target, mode_t mode)
+int moveFile(const QString& source, const QString& target, int mode)
 {
     const QByteArray from = QFile::encodeName(source);
     const QByteArray to = QFile::encodeName(target);
@@ -265,8 +265,8 @@ int moveFile(const QString& source, const QString& target, mode_t mode)
     if (const int rc = checkTarget(target, existingMode, exists); rc != 0)
         return rc;
     if (::rename(from.constData(), to.constData()) == 0) {
-        const bool sameMode = (info.st_mode & 07777) == mode;
-        return sameMode || ::chmod(to.constData(), mode) == 0 ? 0 : errno;
+        const bool sameMode = static_cast<int>(info.st_mode & 07777) == mode;
+        return sameMode || ::chmod(to.constData(), static_cast<mode_t>(mode)) == 0 ? 0 : errno;
     }
     if (errno != EXDEV)
         return errno;

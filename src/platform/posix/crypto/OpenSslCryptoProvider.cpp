@@ -1,7 +1,7 @@
 #include "platform/crypto/OpenSslCryptoProvider.h"
 
-#include "platform/crypto/KeyContainer.h"
-#include "platform/crypto/OsslTypes.h"
+#include "platform/posix/crypto/KeyContainer.h"
+#include "platform/posix/crypto/OsslTypes.h"
 #include "platform/crypto/SimpleBlob.h"
 
 #include <QDir>

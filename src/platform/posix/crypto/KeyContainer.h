@@ -2,7 +2,7 @@
 
 // The user's default key container: one PEM file holding the RSA key-exchange
 // pair. Internal to src/platform/crypto.
-#include "platform/crypto/OsslTypes.h"
+#include "platform/posix/crypto/OsslTypes.h"
 
 #include <QString>
 

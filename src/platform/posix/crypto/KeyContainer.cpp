@@ -1,4 +1,4 @@
-#include "platform/crypto/KeyContainer.h"
+#include "platform/posix/crypto/KeyContainer.h"
 
 #include "platform/SystemError.h"
 
