@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/DateTimeText.h"
+#include "platform/Entries.h"
 #include "platform/FileTests.h"
 #include "platform/Folders.h"
 #include "platform/SystemError.h"
@@ -10,8 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace basCommon {
 namespace {
@@ -31,21 +30,16 @@ void setFirstMessage(QString& strMsg, const QString& text)
         strMsg = text;
 }
 
-bool lstatPath(const QString& path, struct stat& info)
-{
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
-}
-
 // Removes one non-folder entry; a read-only file is refused as on Windows.
 bool deleteFile(const QString& path, QString& strMsg)
 {
-    struct stat info {};
-    if (lstatPath(path, info) && !S_ISLNK(info.st_mode) && platform::isReadOnly(path)) {
+    const platform::EntryKind kind = platform::entryKind(path);
+    if (kind != platform::EntryKind::Missing && kind != platform::EntryKind::Link && platform::isReadOnly(path)) {
         setFirstMessage(strMsg, errorText(EACCES));
         return false;
     }
-    if (::unlink(QFile::encodeName(path).constData()) != 0) {
-        setFirstMessage(strMsg, errorText(errno));
+    if (const int rc = platform::removeEntry(path); rc != 0) {
+        setFirstMessage(strMsg, errorText(rc));
         return false;
     }
     return true;
@@ -59,13 +53,12 @@ bool deleteFolder(const QString& path, QString& strMsg)
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QString& name : names) {
         const QString entry = platform::joinPath(path, name);
-        struct stat info {};
-        const bool isFolder = lstatPath(entry, info) && S_ISDIR(info.st_mode);
+        const bool isFolder = platform::entryKind(entry) == platform::EntryKind::Folder;
         if (isFolder ? !FncDelPath(entry, strMsg) : !deleteFile(entry, strMsg))
             return false;
     }
-    if (::rmdir(QFile::encodeName(path).constData()) != 0 && errno != ENOENT) {
-        setFirstMessage(strMsg, errorText(errno));
+    if (const int rc = platform::removeEmptyFolder(path); rc != 0 && rc != ENOENT) {
+        setFirstMessage(strMsg, errorText(rc));
         return false;
     }
     return true;
@@ -143,12 +136,14 @@ QString FncGetSpecialFolder(const AppContext& context, int lngCsidl)
 
 bool FncDelPath(const QString& strPath, QString& strMsg)
 {
-    struct stat info {};
-    if (strPath.isEmpty() || QDir::isRelativePath(strPath) || !lstatPath(strPath, info)) {
+    const platform::EntryKind kind = strPath.isEmpty() || QDir::isRelativePath(strPath)
+                                         ? platform::EntryKind::Missing
+                                         : platform::entryKind(strPath);
+    if (kind == platform::EntryKind::Missing) {
         setFirstMessage(strMsg, kNoSuchPath);
         return false;
     }
-    if (S_ISDIR(info.st_mode))
+    if (kind == platform::EntryKind::Folder)
         return deleteFolder(strPath, strMsg);
     return deleteFile(strPath, strMsg);
 }

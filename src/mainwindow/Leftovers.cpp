@@ -1,6 +1,7 @@
 #include "mainwindow/Leftovers.h"
 
 #include "common/basCommon.h"
+#include "platform/Entries.h"
 #include "platform/FileTests.h"
 #include "platform/Folders.h"
 #include "settings/SettingsModel.h"
@@ -9,14 +10,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <unistd.h>
 
 namespace leftovers {
 namespace {
 
 bool ours(const QFileInfo& entry)
 {
-    return !entry.isSymLink() && entry.ownerId() == ::getuid();
+    return platform::isOwnEntry(entry.filePath());
 }
 
 // Our temporary names: "." + the final name + "." + six characters of mkstemp.

@@ -10,8 +10,8 @@ struct ComponentName {
     const char* fileName;  // the shared library's file name here
 };
 
-inline constexpr ComponentName kCab32{"CAB32.DLL", "libcab32.so"};
-inline constexpr ComponentName kCapicom{"CAPICOM.DLL", "libcapicom.so"};
+extern const ComponentName kCab32;   // libcab32.so, cab32.dll
+extern const ComponentName kCapicom; // libcapicom.so, capicom.dll
 
 // Where components are looked for: the program folder first, then the
 // system's library search order (unless searchSystem is false, which tests

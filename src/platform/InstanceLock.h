@@ -3,12 +3,12 @@
 #include <QString>
 #include <memory>
 
-class QLockFile;
 
 namespace platform {
 
-// The previous-instance indicator: a per-user lock file held for the life of
-// the object. A lock left by a crashed copy is taken over.
+// The previous-instance indicator, held for the life of the object: a per-user
+// lock file (a lock left by a crashed copy is taken over), or on Windows a
+// named mutex, which the system releases when its owner ends.
 class InstanceLock {
 public:
     // lockPath empty: a per-user file in the runtime (or temporary) folder.
@@ -24,7 +24,9 @@ public:
     static QString defaultLockPath();
 
 private:
-    std::unique_ptr<QLockFile> m_lock;
+    struct Held;
+    QString m_path;
+    std::unique_ptr<Held> m_held;
 };
 
 } // namespace platform

@@ -7,19 +7,26 @@
 
 namespace platform {
 
+struct InstanceLock::Held {
+    explicit Held(const QString& path) : lock(path)
+    {
+        // Never age out a lock of a copy that is still running; a dead owner
+        // is detected by its process id instead.
+        lock.setStaleLockTime(0);
+    }
+    QLockFile lock;
+};
+
 InstanceLock::InstanceLock(const QString& lockPath)
-    : m_lock(std::make_unique<QLockFile>(lockPath.isEmpty() ? defaultLockPath() : lockPath))
+    : m_path(lockPath.isEmpty() ? defaultLockPath() : lockPath), m_held(std::make_unique<Held>(m_path))
 {
-    // Never age out a lock of a copy that is still running; a dead owner is
-    // detected by its process id instead.
-    m_lock->setStaleLockTime(0);
 }
 
 InstanceLock::~InstanceLock() = default;
 
 bool InstanceLock::tryLock()
 {
-    return m_lock->isLocked() || m_lock->tryLock(0);
+    return m_held->lock.isLocked() || m_held->lock.tryLock(0);
 }
 
 QString InstanceLock::defaultLockPath()

@@ -1,0 +1,35 @@
+#include "platform/ComponentLookup.h"
+
+#include <QLibrary>
+
+namespace platform {
+
+bool loadComponent(const ComponentLookup& lookup, const ComponentName& component, QString& path,
+                   QString& error)
+{
+    path = lookup.find(component);
+    if (path.isEmpty()) {
+        error = QStringLiteral("%1 (%2) が見つかりません。")
+                    .arg(QLatin1String(component.dllName), QLatin1String(component.fileName));
+        return false;
+    }
+    QLibrary library(path);
+    if (!library.load()) {
+        error = QStringLiteral("%1 を読み込めません。(%2)")
+                    .arg(QLatin1String(component.dllName), library.errorString());
+        return false;
+    }
+    return true;
+}
+
+void* resolveEntryPoint(const QString& path, const ComponentName& component, const char* name,
+                        QString& error)
+{
+    void* entry = reinterpret_cast<void*>(QLibrary::resolve(path, name));
+    if (entry == nullptr)
+        error = QStringLiteral("%1 に %2 がありません。")
+                    .arg(QLatin1String(component.dllName), QLatin1String(name));
+    return entry;
+}
+
+} // namespace platform
