@@ -1,5 +1,7 @@
 #include "CabFormat.h"
 
+#include "SystemFiles.h"
+
 namespace cab32::format {
 
 uint32_t checksum(const uint8_t* data, size_t size, uint32_t seed)
@@ -31,7 +33,7 @@ uint32_t blockChecksum(const uint8_t* data, uint16_t compressedSize, uint16_t pl
 DosDateTime toDosDateTime(std::time_t t)
 {
     std::tm local{};
-    if (localtime_r(&t, &local) == nullptr || local.tm_year < 80)
+    if (!sys::toLocalTime(t, local) || local.tm_year < 80)
         return {static_cast<uint16_t>((1 << 5) | 1), 0};
     if (local.tm_year > 207)
         return {static_cast<uint16_t>((127 << 9) | (12 << 5) | 31),

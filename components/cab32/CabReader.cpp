@@ -1,13 +1,12 @@
 #include "CabReader.h"
 
 #include "CabFormat.h"
+#include "SystemFiles.h"
 
 #include <algorithm>
 #include <cstring>
-#include <fcntl.h>
 #include <mspack.h>
 #include <unordered_map>
-#include <unistd.h>
 
 namespace cab32 {
 namespace {
@@ -16,20 +15,19 @@ namespace {
 // libmspack's more general complaints.
 Status checkSignature(const std::string& path)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    sys::File file;
+    if (!file.open(path, sys::Open::Read))
         return Status::NotFound;
     char magic[4] = {};
-    ssize_t got = ::read(fd, magic, sizeof magic);
-    ::close(fd);
+    const long long got = file.read(magic, sizeof magic);
     if (got != 4 || std::memcmp(magic, "MSCF", 4) != 0)
         return Status::NotArchive;
     return Status::Ok;
 }
 
-bool readAt(int fd, uint64_t offset, uint8_t* buffer, size_t size)
+bool readAt(sys::File& file, uint64_t offset, uint8_t* buffer, size_t size)
 {
-    return ::pread(fd, buffer, size, static_cast<off_t>(offset)) == static_cast<ssize_t>(size);
+    return file.readAt(offset, buffer, size) == static_cast<long long>(size);
 }
 
 uint16_t le16(const uint8_t* p)
@@ -58,17 +56,17 @@ bool isKnownMethod(uint16_t type)
 // The uncompressed bytes each folder's blocks declare, read from the CFDATA
 // headers alone. Two folders may not share blocks, so a small file cannot
 // make this walk long: every header read stands for bytes of the file.
-bool readFolderLengths(int fd, std::vector<uint64_t>& lengths)
+bool readFolderLengths(sys::File& file, std::vector<uint64_t>& lengths)
 {
     uint8_t head[format::kHeaderSize];
-    if (!readAt(fd, 0, head, sizeof head))
+    if (!readAt(file, 0, head, sizeof head))
         return false;
     const uint16_t folderCount = le16(head + 26), flags = le16(head + 30);
     uint64_t at = format::kHeaderSize;
     unsigned folderReserve = 0, dataReserve = 0;
     if (flags & kReservePresent) {
         uint8_t sizes[4];
-        if (!readAt(fd, at, sizes, sizeof sizes))
+        if (!readAt(file, at, sizes, sizeof sizes))
             return false;
         at += sizeof sizes + le16(sizes);
         folderReserve = sizes[2];
@@ -77,7 +75,7 @@ bool readFolderLengths(int fd, std::vector<uint64_t>& lengths)
     const int strings = (flags & kPrevCabinet ? 2 : 0) + (flags & kNextCabinet ? 2 : 0);
     for (int i = 0; i < strings; ++i) {
         char text[256];
-        const ssize_t got = ::pread(fd, text, sizeof text, static_cast<off_t>(at));
+        const long long got = file.readAt(at, text, sizeof text);
         const void* end = got > 0 ? std::memchr(text, '\0', static_cast<size_t>(got)) : nullptr;
         if (end == nullptr)
             return false;
@@ -91,7 +89,7 @@ bool readFolderLengths(int fd, std::vector<uint64_t>& lengths)
     std::vector<Folder> folders;
     for (size_t i = 0; i < folderCount; ++i, at += format::kFolderEntrySize + folderReserve) {
         uint8_t entry[format::kFolderEntrySize];
-        if (!readAt(fd, at, entry, sizeof entry) || !isKnownMethod(le16(entry + 6)))
+        if (!readAt(file, at, entry, sizeof entry) || !isKnownMethod(le16(entry + 6)))
             return false;
         folders.push_back({le32(entry), le16(entry + 4), i});
     }
@@ -105,7 +103,8 @@ bool readFolderLengths(int fd, std::vector<uint64_t>& lengths)
             return false;
         for (unsigned i = 0; i < folder.blocks; ++i) {
             uint8_t header[format::kDataHeaderSize];
-            if (!readAt(fd, block, header, sizeof header) || le16(header + 6) > format::kBlockSize)
+            if (!readAt(file, block, header, sizeof header)
+                || le16(header + 6) > format::kBlockSize)
                 return false;
             lengths[folder.index] += le16(header + 6);
             block += sizeof header + dataReserve + le16(header + 4);
@@ -155,11 +154,11 @@ Result CabReader::open(const std::string& path)
 // cabinet write or check gigabytes.
 Result CabReader::checkLayout()
 {
-    int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    sys::File file;
+    if (!file.open(m_path, sys::Open::Read))
         return fail(Status::NotFound, m_path);
-    const bool read = readFolderLengths(fd, m_folderLengths);
-    ::close(fd);
+    const bool read = readFolderLengths(file, m_folderLengths);
+    file.close();
     std::unordered_map<const mscabd_folder*, size_t> indexOf;
     for (mscabd_folder* f = m_cabinet->folders; f != nullptr; f = f->next) {
         indexOf.emplace(f, m_folders.size());

@@ -1,84 +1,39 @@
 #include "Cp932Codec.h"
 
-#include <cerrno>
-#include <iconv.h>
+#include "SystemFiles.h"
 
 namespace cab32 {
-namespace {
-
-const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
-
-iconv_t handle(void* h)
-{
-    return static_cast<iconv_t>(h);
-}
-
-// Converts all of in; stops at the first invalid sequence when lossy is false,
-// else emits '?' for the offending byte and goes on.
-std::optional<std::string> convert(void* converter, std::string_view in, bool lossy)
-{
-    iconv_t cd = handle(converter);
-    if (cd == kNoConverter)
-        return std::nullopt;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    std::string out;
-    char buffer[1024];
-    char* src = const_cast<char*>(in.data());
-    size_t srcLeft = in.size();
-    while (srcLeft > 0) {
-        char* dst = buffer;
-        size_t dstLeft = sizeof buffer;
-        size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-        int err = errno;
-        out.append(buffer, static_cast<size_t>(dst - buffer));
-        if (rc != static_cast<size_t>(-1))
-            continue;
-        if (err == E2BIG)
-            continue;
-        if (!lossy)
-            return std::nullopt;
-        out.push_back('?');
-        ++src;
-        --srcLeft;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    return out;
-}
-
-} // namespace
 
 Cp932Codec::Cp932Codec()
-    : m_toUtf8(iconv_open("UTF-8", "CP932"))
-    , m_fromUtf8(iconv_open("CP932", "UTF-8"))
+    : m_toUtf8(sys::openConverter(true))
+    , m_fromUtf8(sys::openConverter(false))
 {
 }
 
 Cp932Codec::~Cp932Codec()
 {
-    if (handle(m_toUtf8) != kNoConverter)
-        iconv_close(handle(m_toUtf8));
-    if (handle(m_fromUtf8) != kNoConverter)
-        iconv_close(handle(m_fromUtf8));
+    sys::closeConverter(m_toUtf8);
+    sys::closeConverter(m_fromUtf8);
 }
 
 bool Cp932Codec::valid() const
 {
-    return handle(m_toUtf8) != kNoConverter && handle(m_fromUtf8) != kNoConverter;
+    return m_toUtf8 != nullptr && m_fromUtf8 != nullptr;
 }
 
 std::optional<std::string> Cp932Codec::toUtf8(std::string_view cp932)
 {
-    return convert(m_toUtf8, cp932, false);
+    return sys::convert(m_toUtf8, cp932, false);
 }
 
 std::string Cp932Codec::toUtf8Lossy(std::string_view cp932)
 {
-    return convert(m_toUtf8, cp932, true).value_or(std::string(cp932.size(), '?'));
+    return sys::convert(m_toUtf8, cp932, true).value_or(std::string(cp932.size(), '?'));
 }
 
 std::optional<std::string> Cp932Codec::toCp932Exact(std::string_view utf8)
 {
-    auto encoded = convert(m_fromUtf8, utf8, false);
+    auto encoded = sys::convert(m_fromUtf8, utf8, false);
     if (!encoded)
         return std::nullopt;
     auto decoded = toUtf8(*encoded);

@@ -6,8 +6,13 @@
 
 namespace cab32 {
 
-// Code page 932 <-> UTF-8 through glibc iconv "CP932". One instance per call
-// of the component; not shared between threads.
+namespace sys {
+struct Converter;
+}
+
+// Code page 932 <-> UTF-8 through the system's converters (glibc iconv
+// "CP932", Windows code page 932). One instance per call of the component;
+// not shared between threads.
 class Cp932Codec {
 public:
     Cp932Codec();
@@ -15,7 +20,7 @@ public:
     Cp932Codec(const Cp932Codec&) = delete;
     Cp932Codec& operator=(const Cp932Codec&) = delete;
 
-    // False when iconv has no CP932 converter on this system.
+    // False when the system has no CP932 converter.
     bool valid() const;
 
     // CP932 bytes as UTF-8; nullopt when the bytes are not CP932.
@@ -30,8 +35,8 @@ public:
     std::optional<std::string> toCp932Exact(std::string_view utf8);
 
 private:
-    void* m_toUtf8;
-    void* m_fromUtf8;
+    sys::Converter* m_toUtf8;
+    sys::Converter* m_fromUtf8;
 };
 
 // True when text is well-formed UTF-8 (no overlongs, no surrogates).

@@ -4,8 +4,7 @@
 #include "Operations.h"
 #include "StagedFile.h"
 #include "StoredName.h"
-
-#include <sys/stat.h>
+#include "SystemFiles.h"
 
 namespace cab32 {
 
@@ -13,8 +12,8 @@ Result createCabinet(const Command& cmd, Cp932Codec& codec)
 {
     if (cmd.method == Method::Lzx || cmd.method == Method::Quantum)
         return fail(Status::Method, cmd.method == Method::Lzx ? "LZX" : "Quantum");
-    struct stat st;
-    if (!cmd.overwrite && ::lstat(cmd.archive.c_str(), &st) == 0)
+    sys::FileInfo existing;
+    if (!cmd.overwrite && sys::linkInfo(cmd.archive, existing))
         return fail(Status::Exists, cmd.archive);
     std::vector<SourceFile> files;
     Result result = collectFiles(cmd, files);

@@ -5,13 +5,11 @@
 #include "Operations.h"
 #include "StagedFile.h"
 #include "StoredName.h"
+#include "SystemFiles.h"
 
 #include <cerrno>
 #include <ctime>
-#include <fcntl.h>
 #include <set>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace cab32 {
 namespace {
@@ -91,8 +89,8 @@ Result plan(const Command& cmd, CabReader& reader, Cp932Codec& codec, std::vecto
         if (!isSelected(cmd.specs, file.parts))
             continue;
         std::string target = under(cmd.folder, file.name);
-        struct stat st;
-        bool clash = !targets.insert(target).second || ::lstat(target.c_str(), &st) == 0;
+        sys::FileInfo existing;
+        bool clash = !targets.insert(target).second || sys::linkInfo(target, existing);
         if (clash && !cmd.overwrite)
             return fail(Status::Exists, target);
         out.push_back({file.entry, std::move(file.parts), std::move(target)});
@@ -102,26 +100,27 @@ Result plan(const Command& cmd, CabReader& reader, Cp932Codec& codec, std::vecto
 
 // In the target's folder under a short name of fixed length, so that every
 // name that fits the folder also fits while it is written.
-int createTemporary(const std::string& target, std::string& createdPath)
+bool createTemporary(const std::string& target, sys::File& file, std::string& createdPath)
 {
-    return createUniqueFile(target.substr(0, target.rfind('/') + 1), createdPath);
+    return createUniqueFile(target.substr(0, target.rfind('/') + 1), file, createdPath);
 }
 
 Result makeFolder(const std::string& path, bool allowLink)
 {
-    struct stat st;
-    if (::mkdir(path.c_str(), 0777) == 0)
+    sys::FileInfo st;
+    if (sys::makeFolder(path))
         return {};
-    if (errno != EEXIST || ::lstat(path.c_str(), &st) != 0) {
+    if (errno != EEXIST || !sys::linkInfo(path, st)) {
         noteSystemError(errno);
         return fail(Status::Write, path);
     }
-    if (S_ISLNK(st.st_mode) && allowLink && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    if (st.kind == sys::Kind::Link && allowLink && sys::fileInfo(path, st)
+        && st.kind == sys::Kind::Folder)
         return {};
     // A link inside the target could lead the file anywhere.
-    if (S_ISLNK(st.st_mode))
+    if (st.kind == sys::Kind::Link)
         return fail(Status::UnsafeName, path);
-    if (S_ISDIR(st.st_mode))
+    if (st.kind == sys::Kind::Folder)
         return {};
     noteSystemError(ENOTDIR);
     return fail(Status::Write, path);
@@ -131,8 +130,8 @@ Result makeFolder(const std::string& path, bool allowLink)
 // it); every folder below it must be a real folder.
 Result makeTarget(const std::string& target)
 {
-    struct stat st;
-    if (::stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    sys::FileInfo st;
+    if (sys::fileInfo(target, st) && st.kind == sys::Kind::Folder)
         return {};
     for (size_t slash = target.find('/', 1); slash != std::string::npos; slash = target.find('/', slash + 1)) {
         Result made = makeFolder(target.substr(0, slash), true);
@@ -161,39 +160,35 @@ void applyStamp(const std::string& path, const CabEntry& entry)
     local.tm_hour = entry.hour;
     local.tm_min = entry.minute;
     local.tm_sec = entry.second;
-    local.tm_isdst = -1;
-    std::time_t when = std::mktime(&local);
-    if (entry.month >= 1 && when != static_cast<std::time_t>(-1)) {
-        timespec times[2] = {{0, UTIME_NOW}, {when, 0}};
-        ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
-    }
-    struct stat st;
-    if (entry.readOnly && ::stat(path.c_str(), &st) == 0)
-        ::chmod(path.c_str(), st.st_mode & 07555);
+    auto when = sys::fromLocalTime(local);
+    if (entry.month >= 1 && when)
+        sys::setModified(path, *when);
+    if (entry.readOnly)
+        sys::makeReadOnly(path);
 }
 
 Result writeFile(CabReader& reader, const PlannedFile& file, bool overwrite)
 {
     std::string temp;
-    int fd = createTemporary(file.target, temp);
-    if (fd < 0) {
+    sys::File created;
+    if (!createTemporary(file.target, created, temp)) {
         noteSystemError(errno);
         return fail(Status::Write, file.target);
     }
-    ::close(fd);
+    created.close();
     Result result = reader.extract(file.entry, temp);
     // The caller knows the final name; the temporary one means nothing to it.
     if (result.status == Status::Write)
         result.subject = file.target;
     if (result.ok()) {
         applyStamp(temp, file.entry);
-        if (moveIntoPlace(temp, file.target, overwrite) != 0) {
+        if (!sys::moveFile(temp, file.target, overwrite)) {
             noteSystemError(errno);
             result = fail(errno == EEXIST ? Status::Exists : Status::Write, file.target);
         }
     }
     if (!result.ok())
-        ::unlink(temp.c_str());
+        sys::removeFile(temp);
     return result;
 }
 

@@ -1,19 +1,12 @@
 #include "FileScanner.h"
 
+#include "SystemFiles.h"
+
 #include <algorithm>
 #include <cctype>
-#include <dirent.h>
-#include <fcntl.h>
-#include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace cab32 {
 namespace {
-
-struct CloseDir {
-    void operator()(DIR* d) const { ::closedir(d); }
-};
 
 bool isPattern(std::string_view spec)
 {
@@ -32,10 +25,10 @@ public:
     Walker(const Command& cmd, std::vector<SourceFile>& out)
         : m_cmd(cmd), m_out(out)
     {
-        struct stat st;
-        if (::stat(cmd.archive.c_str(), &st) == 0) {
-            m_archiveDev = st.st_dev;
-            m_archiveIno = st.st_ino;
+        sys::FileInfo archive;
+        if (sys::fileInfo(cmd.archive, archive)) {
+            m_archiveExists = true;
+            m_archiveSize = archive.size;
         }
     }
 
@@ -44,49 +37,52 @@ public:
     Result addNamed(const std::string& spec);
 
 private:
-    void add(const std::string& path, std::vector<std::string> parts, const struct stat& st);
-    Result visit(int dirFd, const std::string& folder, const char* name,
-                 std::vector<std::string>& parts, std::string_view pattern);
+    void add(const std::string& path, std::vector<std::string> parts, const sys::FileInfo& info);
+    Result visit(const std::string& folder, const sys::FolderEntry& entry,
+        std::vector<std::string>& parts, std::string_view pattern);
 
     const Command& m_cmd;
     std::vector<SourceFile>& m_out;
-    dev_t m_archiveDev = 0;
-    ino_t m_archiveIno = 0;
+    bool m_archiveExists = false;
+    uint64_t m_archiveSize = 0;
 };
 
-void Walker::add(const std::string& path, std::vector<std::string> parts, const struct stat& st)
+void Walker::add(const std::string& path, std::vector<std::string> parts, const sys::FileInfo& info)
 {
-    if (st.st_dev == m_archiveDev && st.st_ino == m_archiveIno)
+    // Only a file of the archive's size can be the archive; asking the
+    // system whether it is costs an open on Windows.
+    if (m_archiveExists && info.size == m_archiveSize && sys::sameFile(path, m_cmd.archive))
         return;
     SourceFile file;
     file.path = path;
     file.parts = std::move(parts);
-    file.size = static_cast<uint64_t>(st.st_size);
-    file.mtime = st.st_mtime;
-    file.mtimeNanoseconds = st.st_mtim.tv_nsec;
-    file.readOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    file.size = info.size;
+    file.mtime = info.mtime;
+    file.mtimeNanoseconds = info.mtimeNanoseconds;
+    file.readOnly = info.readOnly;
     m_out.push_back(std::move(file));
 }
 
-Result Walker::visit(int dirFd, const std::string& folder, const char* name,
-                     std::vector<std::string>& parts, std::string_view pattern)
+Result Walker::visit(const std::string& folder, const sys::FolderEntry& entry,
+    std::vector<std::string>& parts, std::string_view pattern)
 {
-    struct stat st;
-    if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return fail(Status::Read, joinPath(folder, name));
-    std::string path = joinPath(folder, name);
-    parts.emplace_back(name);
+    std::string path = joinPath(folder, entry.name);
+    if (entry.info.kind == sys::Kind::None)
+        return fail(Status::Read, path);
+    parts.push_back(entry.name);
     Result result;
-    if (S_ISDIR(st.st_mode)) {
+    if (entry.info.kind == sys::Kind::Folder) {
         if (m_cmd.recurse)
             result = walk(path, parts, pattern);
-    } else if (matchesPattern(pattern, name)) {
+    } else if (matchesPattern(pattern, entry.name)) {
         // A link counts when it leads to a regular file; links to folders
         // are never followed.
-        bool regular = S_ISREG(st.st_mode)
-                    || (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode));
+        sys::FileInfo info = entry.info;
+        bool regular = info.kind == sys::Kind::File
+            || (info.kind == sys::Kind::Link && sys::fileInfo(path, info)
+                && info.kind == sys::Kind::File);
         if (regular)
-            add(path, parts, st);
+            add(path, parts, info);
     }
     parts.pop_back();
     return result;
@@ -95,14 +91,11 @@ Result Walker::visit(int dirFd, const std::string& folder, const char* name,
 Result Walker::walk(const std::string& folder, std::vector<std::string>& parts,
                     std::string_view pattern)
 {
-    std::unique_ptr<DIR, CloseDir> dir(::opendir(folder.c_str()));
-    if (!dir)
+    std::vector<sys::FolderEntry> entries;
+    if (!sys::listFolder(folder, entries))
         return fail(Status::Read, folder);
-    while (const dirent* entry = ::readdir(dir.get())) {
-        std::string_view name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        Result result = visit(::dirfd(dir.get()), folder, entry->d_name, parts, pattern);
+    for (const sys::FolderEntry& entry : entries) {
+        Result result = visit(folder, entry, parts, pattern);
         if (!result.ok())
             return result;
     }
@@ -123,10 +116,10 @@ Result Walker::addNamed(const std::string& spec)
         start = end + 1;
     }
     std::string path = joinPath(m_cmd.folder, spec);
-    struct stat st;
-    if (parts.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    sys::FileInfo info;
+    if (parts.empty() || !sys::fileInfo(path, info) || info.kind != sys::Kind::File)
         return fail(Status::NotFound, path);
-    add(path, std::move(parts), st);
+    add(path, std::move(parts), info);
     return {};
 }
 
@@ -161,8 +154,8 @@ bool matchesPattern(std::string_view pattern, std::string_view name)
 Result collectFiles(const Command& cmd, std::vector<SourceFile>& out)
 {
     out.clear();
-    struct stat st;
-    if (::stat(cmd.folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    sys::FileInfo folder;
+    if (!sys::fileInfo(cmd.folder, folder) || folder.kind != sys::Kind::Folder)
         return fail(Status::NotFound, cmd.folder);
     Walker walker(cmd, out);
     for (const std::string& spec : cmd.specs) {

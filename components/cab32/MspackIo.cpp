@@ -1,14 +1,14 @@
 #include "MspackIo.h"
 
 #include "ErrorNote.h"
+#include "SystemFiles.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <mspack.h>
-#include <unistd.h>
+#include <new>
 
 namespace cab32 {
 
@@ -21,7 +21,7 @@ namespace {
 
 struct IoFile {
     mspack_file base;  // first, for the same reason
-    int fd;
+    sys::File file; // not open for discarded and in-memory output
     bool output;
     MspackIo* owner;
 };
@@ -40,28 +40,19 @@ mspack_file* ioOpen(mspack_system* self, const char* name, int mode)
 {
     MspackIo* owner = ownerOf(self);
     bool output = mode != MSPACK_SYS_OPEN_READ;
-    int fd = -1;
-    // Discarded and in-memory output has no descriptor.
+    sys::File opened;
+    // Discarded and in-memory output has no file.
     const bool noFile = output && (owner->discardOutput() || owner->memoryOutput());
     if (!output) {
-        fd = ::open(name, O_RDONLY | O_CLOEXEC);
-    } else if (!noFile) {
-        fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0)
-            owner->noteOutputFailure(errno);
+        opened.open(name, sys::Open::Read);
+    } else if (!noFile && !opened.open(name, sys::Open::Replace)) {
+        owner->noteOutputFailure(errno);
     }
-    if (fd < 0 && !noFile)
+    if (!opened.isOpen() && !noFile)
         return nullptr;
-    auto* file = static_cast<IoFile*>(std::calloc(1, sizeof(IoFile)));
-    if (file == nullptr) {
-        if (fd >= 0)
-            ::close(fd);
-        return nullptr;
-    }
-    file->fd = fd;
-    file->output = output;
-    file->owner = owner;
-    return &file->base;
+    // Not std::calloc: a File needs its constructor.
+    auto* file = new (std::nothrow) IoFile { {}, std::move(opened), output, owner };
+    return file == nullptr ? nullptr : &file->base;
 }
 
 void ioClose(mspack_file* file)
@@ -69,9 +60,9 @@ void ioClose(mspack_file* file)
     IoFile* f = fileOf(file);
     if (f == nullptr)
         return;
-    if (f->fd >= 0 && ::close(f->fd) != 0 && f->output)
+    if (!f->file.close() && f->output)
         f->owner->noteOutputFailure(errno);
-    std::free(f);
+    delete f;
 }
 
 int ioRead(mspack_file* file, void* buffer, int bytes)
@@ -81,9 +72,8 @@ int ioRead(mspack_file* file, void* buffer, int bytes)
         return -1;
     size_t done = 0;
     while (done < static_cast<size_t>(bytes)) {
-        ssize_t n = ::read(f->fd, static_cast<char*>(buffer) + done, static_cast<size_t>(bytes) - done);
-        if (n < 0 && errno == EINTR)
-            continue;
+        long long n
+            = f->file.read(static_cast<char*>(buffer) + done, static_cast<size_t>(bytes) - done);
         if (n < 0)
             return -1;
         if (n == 0)
@@ -98,20 +88,13 @@ int ioWrite(mspack_file* file, void* buffer, int bytes)
     IoFile* f = fileOf(file);
     if (f == nullptr || bytes < 0)
         return -1;
-    if (f->fd < 0 && f->owner->memoryOutput())
+    if (!f->file.isOpen() && f->owner->memoryOutput())
         return f->owner->appendToMemory(buffer, static_cast<size_t>(bytes)) ? bytes : -1;
-    if (f->fd < 0)
+    if (!f->file.isOpen())
         return bytes;  // discarding
-    size_t done = 0;
-    while (done < static_cast<size_t>(bytes)) {
-        ssize_t n = ::write(f->fd, static_cast<char*>(buffer) + done, static_cast<size_t>(bytes) - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            f->owner->noteOutputFailure(n < 0 ? errno : ENOSPC);
-            return -1;
-        }
-        done += static_cast<size_t>(n);
+    if (!f->file.writeAll(buffer, static_cast<size_t>(bytes))) {
+        f->owner->noteOutputFailure(errno);
+        return -1;
     }
     return bytes;
 }
@@ -119,18 +102,20 @@ int ioWrite(mspack_file* file, void* buffer, int bytes)
 int ioSeek(mspack_file* file, off_t offset, int mode)
 {
     IoFile* f = fileOf(file);
-    int whence = mode == MSPACK_SYS_SEEK_START ? SEEK_SET
-               : mode == MSPACK_SYS_SEEK_CUR   ? SEEK_CUR
-                                               : SEEK_END;
-    if (f == nullptr || f->fd < 0)
+    sys::Whence whence = mode == MSPACK_SYS_SEEK_START ? sys::Whence::Start
+        : mode == MSPACK_SYS_SEEK_CUR                  ? sys::Whence::Current
+                                                       : sys::Whence::End;
+    if (f == nullptr || !f->file.isOpen())
         return -1;
-    return ::lseek(f->fd, offset, whence) < 0 ? -1 : 0;
+    return f->file.seek(offset, whence) < 0 ? -1 : 0;
 }
 
 off_t ioTell(mspack_file* file)
 {
     IoFile* f = fileOf(file);
-    return f == nullptr || f->fd < 0 ? -1 : ::lseek(f->fd, 0, SEEK_CUR);
+    return f == nullptr || !f->file.isOpen()
+        ? -1
+        : static_cast<off_t>(f->file.seek(0, sys::Whence::Current));
 }
 
 // The component has no console: libmspack's warnings are dropped.

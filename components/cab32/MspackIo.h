@@ -9,7 +9,7 @@ struct mspack_system;
 
 namespace cab32 {
 
-// The file access libmspack uses: POSIX calls that never print, never follow
+// The file access libmspack uses: system calls that never print, never follow
 // a link when creating an output file, and remember which side failed so an
 // unwritable target is not reported as a damaged cabinet.
 class MspackIo {

@@ -33,7 +33,7 @@ Result runCommand(const char* cmdLine, StopCheck stop)
         return fail(Status::Command);
     Cp932Codec codec;
     if (!codec.valid())
-        return fail(Status::Internal, "iconv has no CP932");
+        return fail(Status::Internal, "no CP932 converter");
     Command cmd;
     Result result = parseCommand(cmdLine, codec, cmd);
     if (!result.ok())

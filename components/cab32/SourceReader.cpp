@@ -1,68 +1,49 @@
 #include "SourceReader.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "SystemFiles.h"
 
 namespace cab32 {
 namespace {
 
-class PosixSourceReader final : public SourceReader {
+class SystemSourceReader final : public SourceReader {
 public:
-    ~PosixSourceReader() override { close(); }
-
     bool open(const SourceFile& file) override
     {
-        close();
-        // Non-blocking and checked again: a file swapped for a FIFO since
-        // the scan must not hang the call.
-        m_fd = ::open(file.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        struct stat st;
-        if (m_fd < 0 || ::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        // Checked again: a file swapped for a FIFO or a folder since the
+        // scan must not hang or fail the call later.
+        sys::FileInfo info;
+        if (!m_file.open(file.path, sys::Open::Source) || !m_file.info(info)
+            || info.kind != sys::Kind::File) {
             close();
             return false;
         }
-        ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
         return true;
     }
 
-    long long read(void* buffer, size_t size) override
-    {
-        for (;;) {
-            const ssize_t got = ::read(m_fd, buffer, size);
-            if (got >= 0 || errno != EINTR)
-                return got;
-        }
-    }
+    long long read(void* buffer, size_t size) override { return m_file.read(buffer, size); }
 
     bool stat(uint64_t& size, std::time_t& seconds, long& nanoseconds) override
     {
-        struct stat st;
-        if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+        sys::FileInfo info;
+        if (!m_file.isOpen() || !m_file.info(info))
             return false;
-        size = static_cast<uint64_t>(st.st_size);
-        seconds = st.st_mtim.tv_sec;
-        nanoseconds = st.st_mtim.tv_nsec;
+        size = info.size;
+        seconds = info.mtime;
+        nanoseconds = info.mtimeNanoseconds;
         return true;
     }
 
-    void close() override
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
+    void close() override { m_file.close(); }
 
 private:
-    int m_fd = -1;
+    sys::File m_file;
 };
 
 } // namespace
 
 std::unique_ptr<SourceReader> systemSourceReader()
 {
-    return std::make_unique<PosixSourceReader>();
+    return std::make_unique<SystemSourceReader>();
 }
 
 } // namespace cab32

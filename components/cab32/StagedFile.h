@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ByteSink.h"
+#include "SystemFiles.h"
 
 #include <string>
 #include <vector>
@@ -34,17 +35,13 @@ private:
 
     std::string m_finalPath;
     std::string m_tempPath;
-    int m_fd = -1;
+    sys::File m_file;
     uint64_t m_size = 0;
     std::vector<char> m_buffer;
 };
 
-// Creates path as a file that did not exist, with mode 0666 less the umask;
-// tries a few suffixes beside base. Returns the descriptor, or -1 (errno set).
-int createUniqueFile(const std::string& base, std::string& createdPath);
-
-// Renames from onto to; without replace an existing to fails with EEXIST
-// (atomically where the file system allows). Returns 0 or -1 (errno set).
-int moveIntoPlace(const std::string& from, const std::string& to, bool replace);
+// Creates base + ".~PID.N.tmp" as a file that did not exist, with mode
+// 0666 less the umask; tries a few N. False with errno set.
+bool createUniqueFile(const std::string& base, sys::File& file, std::string& createdPath);
 
 } // namespace cab32
