@@ -21,7 +21,7 @@ log() { echo "windows-deps: $*" >&2; }
 
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           mingw-w64-x86-64-dev wine wine64 locales ninja-build dpkg-dev xz-utils
-          qt6-base-dev qt6-base-dev-tools googletest)
+          qt6-base-dev qt6-base-dev-tools googletest libz-mingw-w64-dev)
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
