@@ -5,9 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
 #include <numeric>
@@ -70,21 +67,22 @@ int cabextract(const QString& archive, const QString& folder, QByteArray* output
                       output);
 }
 
-int statusOfChild(const std::function<bool()>& body)
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(body() ? 0 : 1);
-    int status = -1;
-    return child > 0 && ::waitpid(child, &status, 0) == child ? status : -1;
-}
-
 unsigned fileMode(const QString& path)
 {
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (!QFileInfo::exists(path))
         return ~0u;
-    return info.st_mode & 0777;
+    // Qt's permission bits, owner to other, as the octal mode reads them.
+    const QFileDevice::Permissions p = QFile::permissions(path);
+    const std::pair<QFileDevice::Permission, unsigned> bits[] = {
+        {QFileDevice::ReadOwner, 0400}, {QFileDevice::WriteOwner, 0200}, {QFileDevice::ExeOwner, 0100},
+        {QFileDevice::ReadGroup, 040},  {QFileDevice::WriteGroup, 020},  {QFileDevice::ExeGroup, 010},
+        {QFileDevice::ReadOther, 04},   {QFileDevice::WriteOther, 02},   {QFileDevice::ExeOther, 01},
+    };
+    unsigned mode = 0;
+    for (const auto& [permission, bit] : bits)
+        if (p.testFlag(permission))
+            mode |= bit;
+    return mode;
 }
 
 QByteArray rc4(const QByteArray& key5, QByteArray data)
