@@ -22,7 +22,7 @@ bool ours(const QFileInfo& entry)
 // Our temporary names: "." + the final name + "." + six characters of mkstemp.
 void removeTemporaryFiles(const QString& folder, const QString& finalNames)
 {
-    if (!folder.startsWith(QLatin1Char('/')))
+    if (QDir::isRelativePath(folder))
         return;
     const QRegularExpression pattern(QStringLiteral("^\\.(%1)\\.[A-Za-z0-9]{6}$").arg(finalNames));
     const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);

@@ -4,10 +4,11 @@
 #include "platform/windows/WideNames.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 
-#include <atomic>
 #include <cerrno>
 #include <functional>
+#include <utility>
 #include <vector>
 #include <windows.h>
 
@@ -23,6 +24,14 @@ public:
     ~Handle() { close(); }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
+    Handle& operator=(Handle&& other) noexcept
+    {
+        if (this != &other) {
+            close();
+            m_h = std::exchange(other.m_h, INVALID_HANDLE_VALUE);
+        }
+        return *this;
+    }
     HANDLE get() const { return m_h; }
     bool valid() const { return m_h != INVALID_HANDLE_VALUE; }
     int close()
@@ -64,28 +73,34 @@ int checkTarget(const QString& path, bool& exists)
     return (found & FILE_ATTRIBUTE_READONLY) != 0 ? EACCES : 0;
 }
 
-// Hidden, short and beside the target: ".name.PID.N"
+// "." + the name + "." + six letters or digits, beside the target: the name
+// the start-up cleanup knows as ours.
 std::wstring temporaryBeside(const QString& path)
 {
-    static std::atomic<unsigned> counter{0};
+    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     const QString native = QDir::toNativeSeparators(path);
     const qsizetype cut = native.lastIndexOf(QLatin1Char('\\')) + 1;
-    const QString name = QStringLiteral("%1.%2.%3.%4")
-                             .arg(native.left(cut), QStringLiteral(".") + native.mid(cut))
-                             .arg(::GetCurrentProcessId())
-                             .arg(counter++);
-    return name.toStdWString();
+    QString suffix;
+    for (int i = 0; i < 6; ++i)
+        suffix += QLatin1Char(kChars[QRandomGenerator::system()->bounded(62)]);
+    return (native.left(cut) + QLatin1Char('.') + native.mid(cut) + QLatin1Char('.') + suffix).toStdWString();
 }
 
 using Writer = std::function<int(HANDLE)>;
 
 int replaceFile(const QString& path, const Writer& writer)
 {
-    const std::wstring temp = temporaryBeside(path);
-    Handle out(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_HIDDEN, nullptr));
+    std::wstring temp;
+    Handle out;
+    for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
+        temp = temporaryBeside(path);
+        out = Handle(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_HIDDEN, nullptr));
+        if (!out.valid() && ::GetLastError() != ERROR_FILE_EXISTS)
+            return win::lastErrno();
+    }
     if (!out.valid())
-        return win::lastErrno();
+        return EEXIST;
     int rc = writer(out.get());
     if (rc == 0 && !::FlushFileBuffers(out.get()))
         rc = win::lastErrno();
