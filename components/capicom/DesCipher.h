@@ -7,10 +7,13 @@
 #include <string>
 #include <vector>
 
-// SHA-1, DES-CBC and random bytes from OpenSSL 3, in a library context of
-// its own with the "legacy" provider (DES) and the "default" one. No OpenSSL
-// header here; its errors become a false result and a text.
+// The component's use of SHA-1, DES-CBC and random bytes, which come from the
+// system (SystemCrypto.h); their errors become a false result and a text.
 namespace capicom {
+
+namespace sys {
+class Crypto;
+}
 
 inline constexpr std::size_t kDesKeySize = 8;
 inline constexpr std::size_t kDesBlockSize = 8;
@@ -24,30 +27,27 @@ public:
     DesCipher(const DesCipher&) = delete;
     DesCipher& operator=(const DesCipher&) = delete;
 
-    // Loads the providers on first use; false with error() when DES or SHA-1
-    // cannot be had.
+    // Opens the crypto library on first use; false with error() when DES or
+    // SHA-1 cannot be had.
     bool open();
 
     bool randomBytes(std::span<std::uint8_t> out);
 
     // The DES key: the first 8 bytes of SHA-1(secret || salt).
     bool deriveKey(std::span<const std::uint8_t> secret, std::span<const std::uint8_t> salt,
-                   std::array<std::uint8_t, kDesKeySize>& key);
+        std::array<std::uint8_t, kDesKeySize>& key);
 
     // DES-CBC with PKCS #5 padding. On decryption BadData means the padding
     // was wrong (a wrong key, or damaged cipher text).
     CipherStatus run(bool encrypting, const std::array<std::uint8_t, kDesKeySize>& key,
-                     std::span<const std::uint8_t> iv, std::span<const std::uint8_t> input,
-                     std::vector<std::uint8_t>& output);
+        std::span<const std::uint8_t> iv, std::span<const std::uint8_t> input,
+        std::vector<std::uint8_t>& output);
 
-    // Text of the last failure (OpenSSL's, in English).
+    // Text of the last failure (the system's, in English).
     const std::string& error() const { return m_error; }
 
 private:
-    bool fail(const char* what);
-
-    struct Library;
-    std::unique_ptr<Library> m_library;
+    std::unique_ptr<sys::Crypto> m_crypto;
     std::string m_error;
 };
 

@@ -48,7 +48,7 @@ int cryptoFailure(Object* object)
 
 int codecFailure(Object* object)
 {
-    return failWith(object, CAPICOM_E_CRYPTO, "文字コードを変換できません (iconv CP932)。");
+    return failWith(object, CAPICOM_E_CRYPTO, "文字コードを変換できません (CP932)。");
 }
 
 // Runs an entry point: no C++ exception may cross the C interface.
