@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "Cp932Codec.h"
+#include "SystemFiles.h"
 
 #include <cctype>
 #include <optional>
@@ -124,7 +125,7 @@ Result parseCommand(std::string_view cp932, Cp932Codec& codec, Command& out)
         auto text = codec.toUtf8(token.text);
         if (!text || text->empty())
             return fail(Status::Command, codec.toUtf8Lossy(token.text));
-        positional.push_back(std::move(*text));
+        positional.push_back(sys::slashPath(std::move(*text)));
     }
     if (seen.actions != 1 || seen.methods > 1)
         return fail(Status::Command, "exactly one of -a and -x, at most one method");

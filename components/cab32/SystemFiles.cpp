@@ -250,6 +250,12 @@ constexpr size_t kMaxChunk = 1u << 30;
 
 } // namespace
 
+std::string slashPath(std::string path)
+{
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
 bool linkInfo(const std::string& path, FileInfo& out)
 {
     std::wstring wide;
@@ -504,16 +510,29 @@ void closeConverter(Converter* converter)
     delete converter;
 }
 
+constexpr UINT kCp932 = 932;
+
+// Windows' table maps 0x80 to U+0080 both ways, glibc's has no 0x80; left
+// out so a name is stored and read alike on both.
+std::optional<std::wstring> decode932(std::string_view in)
+{
+    auto wide = widen(in, kCp932);
+    if (wide && wide->find(L'\x80') != std::wstring::npos)
+        return std::nullopt;
+    return wide;
+}
+
 std::optional<std::string> convert(Converter* converter, std::string_view in, bool lossy)
 {
-    constexpr UINT kCp932 = 932;
     if (converter == nullptr)
         return std::nullopt;
     if (!converter->fromCp932) {
         auto wide = widen(in, CP_UTF8);
-        return wide ? narrow(*wide, kCp932, !lossy) : std::nullopt;
+        if (!wide || wide->find(L'\x80') != std::wstring::npos)
+            return std::nullopt;
+        return narrow(*wide, kCp932, !lossy);
     }
-    if (auto wide = widen(in, kCp932))
+    if (auto wide = decode932(in))
         return narrow(*wide, CP_UTF8, true);
     if (!lossy)
         return std::nullopt;
@@ -522,7 +541,7 @@ std::optional<std::string> convert(Converter* converter, std::string_view in, bo
     for (size_t i = 0; i < in.size();) {
         const size_t width
             = i + 1 < in.size() && IsDBCSLeadByteEx(kCp932, static_cast<BYTE>(in[i])) ? 2 : 1;
-        auto wide = widen(in.substr(i, width), kCp932);
+        auto wide = decode932(in.substr(i, width));
         auto utf8 = wide ? narrow(*wide, CP_UTF8, true) : std::nullopt;
         if (utf8) {
             out += *utf8;
@@ -701,6 +720,11 @@ bool renameNoReplace(const char* from, const char* to)
 }
 
 } // namespace
+
+std::string slashPath(std::string path)
+{
+    return path;
+}
 
 bool linkInfo(const std::string& path, FileInfo& out)
 {

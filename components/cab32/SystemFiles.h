@@ -16,6 +16,10 @@
 
 namespace cab32::sys {
 
+// The path with "/" for each separator the system takes: on Windows also
+// "\", which no name there may hold.
+std::string slashPath(std::string path);
+
 enum class Kind { None, File, Folder, Link, Other };
 
 struct FileInfo {
