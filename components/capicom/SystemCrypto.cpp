@@ -240,6 +240,37 @@ bool readBytes(UINT page, std::span<const char> in, std::wstring& units)
     return true;
 }
 
+// The Linux build's table is glibc's CP932: it has no single bytes 0x80, 0xA0
+// or 0xFD to 0xFF, which Windows reads as U+0080 and U+F8F0 to U+F8F3.
+bool outsideCp932(wchar_t unit)
+{
+    return unit == 0x80 || (unit >= 0xF8F0 && unit <= 0xF8F3);
+}
+
+// ... and it writes these JIS forms one way, where Windows has none.
+struct OneWay {
+    wchar_t unit;
+    const char* bytes;
+};
+constexpr OneWay kOneWay[] = { { 0x00A2, "\x81\x91" }, { 0x00A3, "\x81\x92" }, { 0x00A5, "\x5C" },
+    { 0x00AC, "\x81\xCA" }, { 0x2014, "\x81\x5C" }, { 0x2016, "\x81\x61" }, { 0x203E, "\x7E" },
+    { 0x2212, "\x81\x7C" }, { 0x301C, "\x81\x60" } };
+
+const OneWay* oneWay(wchar_t unit)
+{
+    const auto found = std::find_if(std::begin(kOneWay), std::end(kOneWay),
+        [unit](const OneWay& entry) { return entry.unit == unit; });
+    return found == std::end(kOneWay) ? nullptr : found;
+}
+
+bool readCp932(std::span<const char> in, std::wstring& units)
+{
+    if (!readBytes(932, in, units))
+        return false;
+    std::replace_if(units.begin(), units.end(), outsideCp932, L'?');
+    return true;
+}
+
 // Units to CP932 only when they come back unchanged: no best fit (é is not e).
 bool writeCp932Exactly(std::wstring_view units, std::string& bytes)
 {
@@ -263,14 +294,21 @@ bool writeCp932(std::wstring_view units, std::string& out)
 {
     if (units.size() > INT_MAX / 2)
         return false;
-    if (units.empty() || writeCp932Exactly(units, out))
+    const bool plain = std::none_of(units.begin(), units.end(),
+        [](wchar_t unit) { return outsideCp932(unit) || oneWay(unit) != nullptr; });
+    if (units.empty() || (plain && writeCp932Exactly(units, out)))
         return true;
     out.clear();
     std::string bytes;
     for (std::size_t at = 0; at < units.size();) {
         // A pair goes as one character: one '?' for it.
         const std::size_t step = isHighSurrogate(units[at]) && at + 1 < units.size() ? 2 : 1;
-        out += writeCp932Exactly(units.substr(at, step), bytes) ? bytes : "?";
+        if (const OneWay* entry = oneWay(units[at]))
+            out += entry->bytes;
+        else if (!outsideCp932(units[at]) && writeCp932Exactly(units.substr(at, step), bytes))
+            out += bytes;
+        else
+            out += '?';
         at += step;
     }
     return true;
@@ -283,7 +321,8 @@ bool convertText(Encoding from, Encoding to, std::span<const char> input, std::s
     std::wstring units;
     if (from == Encoding::Utf16le)
         units = readUtf16(input);
-    else if (!readBytes(from == Encoding::Cp932 ? 932 : CP_UTF8, input, units))
+    else if (!(from == Encoding::Cp932 ? readCp932(input, units)
+                                       : readBytes(CP_UTF8, input, units)))
         return false;
     switch (to) {
     case Encoding::Utf16le:
