@@ -3,16 +3,14 @@
 #include "open/OutputReader.h"
 #include "open/Placement.h"
 #include "open/StopSignals.h"
+#include "platform/OpenSupport.h"
 #include "platform/SystemError.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
 #include <optional>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
 
 namespace opener {
 namespace {
@@ -89,13 +87,15 @@ QString fileLine(qint64 size, const QString& name)
 qint64 freeSpace(const QString& folder)
 {
     QString path = QDir::cleanPath(QDir().absoluteFilePath(folder));
-    struct statvfs info { };
-    while (::statvfs(QFile::encodeName(path).constData(), &info) != 0) {
-        if (errno != ENOENT || path == QStringLiteral("/"))
+    int error = 0;
+    qint64 free = 0;
+    while ((free = platform::freeBytes(path, error)) < 0) {
+        const QString parent = QFileInfo(path).path();
+        if (error != ENOENT || parent == path)
             return -1;
-        path = QFileInfo(path).path();
+        path = parent;
     }
-    return static_cast<qint64>(info.f_bavail) * static_cast<qint64>(info.f_frsize);
+    return free;
 }
 
 // The sizes the cabinet declares are checked against the folder's file
@@ -213,7 +213,7 @@ int runOpen(const QStringList& arguments, const platform::ComponentLookup& compo
         const StopSignals stopSignals;
         // Owner only from creation on, the component's files included; a
         // placed file gets the mode the user's umask gives.
-        const mode_t userMask = ::umask(077);
+        const unsigned userMask = platform::exchangeCreationMask(077);
         {
             OutputReader reader(components, [&](Step step) {
                 if (hooks.progress)
@@ -224,7 +224,7 @@ int runOpen(const QStringList& arguments, const platform::ComponentLookup& compo
                 && (request.folder ? extract(request, reader, userMask, hooks, text, failure)
                                    : list(reader, text, failure));
         }
-        ::umask(userMask);
+        platform::exchangeCreationMask(userMask);
         // What it made is gone by now.
         if (!done && caughtSignal() != 0)
             return 128 + caughtSignal();

@@ -20,7 +20,7 @@ struct OpenHooks {
     // signal came.
     std::function<void(Step)> progress;
     // Free bytes of the file system that holds folder (or its nearest
-    // existing parent); null: statvfs.
+    // existing parent); null: the system's count.
     std::function<qint64(const QString& folder)> freeSpace;
 };
 

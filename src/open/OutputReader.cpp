@@ -3,24 +3,18 @@
 #include "cab32.h"
 #include "crypto/PassPhrase.h"
 #include "crypto/clsCryptFile.h"
-#include "open/Placement.h"
 #include "platform/Cp932.h"
+#include "platform/OpenSupport.h"
 #include "platform/crypto/FileAccess.h"
 #include "platform/crypto/OpenSslCryptoProvider.h"
 
 #include <QDir>
-#include <QFile>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QtEndian>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <type_traits>
-#include <unistd.h>
 
 namespace opener {
 namespace {
@@ -54,50 +48,6 @@ Failure cannotUse(const QString& detail)
 {
     return ioFailure(QStringLiteral("CAB32.DLL を使えません"),
         QStringLiteral("cannot use the archiver"), detail, QString());
-}
-
-// Opens path for reading: the descriptor, or -1 with error set to the errno
-// to report (EISDIR for a folder, EINVAL for anything else but a regular
-// file: a pipe would block).
-int openInput(const QString& path, int& error)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        error = errno;
-        return -1;
-    }
-    struct stat info { };
-    error = ::fstat(fd, &info) != 0 ? errno
-        : S_ISDIR(info.st_mode)     ? EISDIR
-        : !S_ISREG(info.st_mode)    ? EINVAL
-                                    : 0;
-    if (error == 0)
-        return fd;
-    ::close(fd);
-    return -1;
-}
-
-// A file of folderFd that has no name from its creation on (or, where the
-// file system has no O_TMPFILE, loses it at once): the decrypted cabinet
-// is gone with the process, however it ends.
-int openUnnamed(int folderFd)
-{
-    const int fd = ::openat(folderFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
-        return fd;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray name
-            = "cabinet-" + QByteArray::number(QRandomGenerator::system()->generate(), 16);
-        const int named = ::openat(
-            folderFd, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (named >= 0) {
-            ::unlinkat(folderFd, name.constData(), 0);
-            return named;
-        }
-        if (errno != EEXIST)
-            return -1;
-    }
-    return -1;
 }
 
 // The system's files, except that the output clsCryptFile is given (a name
@@ -135,10 +85,9 @@ OutputReader::OutputReader(platform::ComponentLookup components, StopCheck stop)
 
 OutputReader::~OutputReader()
 {
-    for (const int fd : { m_cabinetFd, m_inputFd }) {
-        if (fd >= 0)
-            ::close(fd);
-    }
+    // Closed before the work folder goes.
+    m_cabinet.close();
+    m_input.close();
 }
 
 int OutputReader::askStop(void* self)
@@ -172,28 +121,29 @@ qint64 OutputReader::totalSize() const
 
 QByteArray OutputReader::cabinetPath() const
 {
-    return fdPath(m_cabinetFd).toLatin1();
+    return m_cabinet.componentPath().toLatin1();
 }
 
 bool OutputReader::decrypt(Failure& failure)
 {
     int error = 0;
-    m_inputFd = openInput(m_file, error);
-    if (m_inputFd < 0)
+    // Links followed, no waiting on a pipe; EISDIR for a folder, EINVAL for
+    // anything else but a regular file.
+    m_input = platform::openInput(m_file, error);
+    if (!m_input.isOpen())
         return fail(failure,
             systemFailure(
                 QStringLiteral("読めません"), QStringLiteral("cannot read"), m_file, error));
     const QString temp = QDir::tempPath();
-    const int tempFd
-        = ::open(QFile::encodeName(temp).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    error = tempFd < 0 ? errno : 0;
-    if (tempFd >= 0) {
-        removeAbandoned(tempFd, temp, kWorkPrefix);
-        if (m_work.create(tempFd, temp, kWorkPrefix, error)) {
-            m_cabinetFd = openUnnamed(m_work.fd());
-            error = m_cabinetFd < 0 ? errno : 0;
+    {
+        const platform::Handle tempFolder = platform::openFolder(temp, error);
+        if (tempFolder.isOpen()) {
+            removeAbandoned(tempFolder, kWorkPrefix);
+            // No name from its creation on: the decrypted cabinet is gone
+            // with the process, however it ends.
+            if (m_work.create(tempFolder, kWorkPrefix, error))
+                m_cabinet = platform::createUnnamedFile(m_work.folder(), error);
         }
-        ::close(tempFd);
     }
     if (error != 0)
         return fail(failure,
@@ -207,13 +157,13 @@ bool OutputReader::decrypt(Failure& failure)
     const QString outName = m_work.path() + QStringLiteral("/cabinet");
     clsCryptFile::Environment environment;
     environment.provider = std::make_shared<platform::OpenSslCryptoProvider>(options);
-    environment.files = std::make_shared<UnnamedOutput>(outName, fdPath(m_cabinetFd));
+    environment.files = std::make_shared<UnnamedOutput>(outName, m_cabinet.componentPath());
     environment.componentLookup = m_components;
     clsCryptFile crypt(std::move(environment));
     crypt.StopRequested = [this] { return askStop(this) != 0; };
     // The file just checked, whatever its name: clsCryptFile takes no
     // relative or hidden name.
-    crypt.setInFile(fdPath(m_inputFd));
+    crypt.setInFile(m_input.componentPath());
     crypt.setOutFile(outName);
     crypt.setPassword(passPhrase());
     if (!crypt.Decrypt(0))
@@ -226,13 +176,13 @@ bool OutputReader::decrypt(Failure& failure)
 // A cut output still decrypts; its cabinet then claims more than it holds.
 bool OutputReader::checkSize(Failure& failure) const
 {
-    struct stat info { };
     char head[12] = {};
-    const bool read = ::fstat(m_cabinetFd, &info) == 0
-        && ::pread(m_cabinetFd, head, sizeof head, 0) == static_cast<ssize_t>(sizeof head);
-    const bool claimsOtherSize = read && std::memcmp(head, "MSCF", 4) == 0
-        && qFromLittleEndian<quint32>(head + 8) != info.st_size;
-    if (read && info.st_size >= kCabHeaderSize && !claimsOtherSize)
+    const qint64 size = platform::fileSize(m_cabinet);
+    const bool read = size >= 0
+        && platform::readAt(m_cabinet, 0, head, sizeof head) == static_cast<qint64>(sizeof head);
+    const bool claimsOtherSize
+        = read && std::memcmp(head, "MSCF", 4) == 0 && qFromLittleEndian<quint32>(head + 8) != size;
+    if (read && size >= kCabHeaderSize && !claimsOtherSize)
         return true;
     failure
         = notAnOutput(QStringLiteral("大きさが合いません"), QStringLiteral("wrong size"), m_file);

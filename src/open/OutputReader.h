@@ -97,8 +97,8 @@ private:
         const char*, const char*, char*, unsigned long, unsigned long long*, int (*)(void*), void*)
         = nullptr;
     WorkFolder m_work;
-    int m_cabinetFd = -1;
-    int m_inputFd = -1;
+    platform::Handle m_cabinet;
+    platform::Handle m_input;
     QString m_file;
     QList<ArchivedFile> m_files;
 };

@@ -3,13 +3,9 @@
 #include "platform/Folders.h"
 
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
-#include <fcntl.h>
-#include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace opener {
 namespace {
@@ -17,31 +13,7 @@ namespace {
 const QString kWriteJa = QStringLiteral("書き込めません");
 const QString kWriteEn = QStringLiteral("cannot write");
 
-QByteArray bytes(const QString& path)
-{
-    return QFile::encodeName(path);
-}
-
-// Without replacing whatever appeared meanwhile; link + unlink where the
-// file system has no RENAME_NOREPLACE.
-int renameNoReplace(int dirFd, const QByteArray& from, const QByteArray& to)
-{
-    if (::renameat2(dirFd, from.constData(), dirFd, to.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return -1;
-    if (::linkat(dirFd, from.constData(), dirFd, to.constData(), 0) != 0)
-        return -1;
-    ::unlinkat(dirFd, from.constData(), 0);
-    return 0;
-}
-
 } // namespace
-
-QString fdPath(int fd)
-{
-    return QStringLiteral("/proc/self/fd/%1").arg(fd);
-}
 
 Placement::Placement(QString target, unsigned userMask)
     : m_target(std::move(target))
@@ -52,15 +24,15 @@ Placement::Placement(QString target, unsigned userMask)
 
 // A folder made here is private until it gets the user's mode; made tells
 // whether this call made it.
-bool Placement::makeFolder(int atFd, const QByteArray& path, bool& made, int& error) const
+bool Placement::makeFolder(
+    const platform::Handle& at, const QString& path, bool& made, int& error) const
 {
-    made = ::mkdirat(atFd, path.constData(), 0700) == 0;
-    if (made && ::fchmodat(atFd, path.constData(), 0777 & ~m_userMask, 0) != 0) {
-        error = errno;
-        ::unlinkat(atFd, path.constData(), AT_REMOVEDIR);
+    error = platform::makeFolderAt(at, path, 0700);
+    made = error == 0;
+    if (made && (error = platform::setModeAt(at, path, 0777 & ~m_userMask)) != 0) {
+        platform::removeFolderAt(at, path);
         return false;
     }
-    error = made ? 0 : errno;
     return made || error == EEXIST;
 }
 
@@ -69,11 +41,10 @@ Placement::~Placement()
     if (!m_committed)
         undo();
     removeStaging();
-    if (m_targetFd >= 0)
-        ::close(m_targetFd);
+    m_targetFolder.close();
     if (!m_committed) {
         for (auto it = m_madeTargets.crbegin(); it != m_madeTargets.crend(); ++it)
-            ::rmdir(bytes(*it).constData());
+            platform::removeFolderAt(platform::Handle(), *it);
     }
 }
 
@@ -81,20 +52,27 @@ bool Placement::makeTarget(Failure& failure)
 {
     // Each missing folder on the way is made and remembered, so a failed run
     // removes exactly those.
-    const QStringList parts = m_absolute.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    QString path;
-    for (const QString& part : parts) {
-        path += QLatin1Char('/') + part;
+    // Outermost first, the root ("/", "C:/") left out.
+    QStringList chain;
+    for (QString path = m_absolute; !QDir(path).isRoot();) {
+        chain.prepend(path);
+        const QString parent = QFileInfo(path).path();
+        if (parent == path)
+            break;
+        path = parent;
+    }
+    for (const QString& path : chain) {
         bool made = false;
         int error = 0;
-        if (!makeFolder(AT_FDCWD, bytes(path), made, error))
+        if (!makeFolder(platform::Handle(), path, made, error))
             return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, error));
         if (made)
             m_madeTargets << path;
     }
-    m_targetFd = ::open(bytes(m_absolute).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_targetFd < 0)
-        return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, errno));
+    int error = 0;
+    m_targetFolder = platform::openFolder(m_absolute, error);
+    if (!m_targetFolder.isOpen())
+        return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, error));
     return true;
 }
 
@@ -103,22 +81,22 @@ bool Placement::prepare(Failure& failure)
     if (!makeTarget(failure))
         return false;
     const QString prefix = QStringLiteral(".tamberlox-open-");
-    removeAbandoned(m_targetFd, m_absolute, prefix);
+    removeAbandoned(m_targetFolder, prefix);
+    const QString files = QStringLiteral("files");
     int error = 0;
-    if (!m_work.create(m_targetFd, m_absolute, prefix, error))
+    if (!m_work.create(m_targetFolder, prefix, error)
+        || (error = platform::makeFolderAt(m_work.folder(), files, 0700)) != 0)
         return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, error));
-    if (::mkdirat(m_work.fd(), "files", 0700) != 0)
-        return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, errno));
-    m_staged = m_work.name() + QStringLiteral("/files");
-    m_stagedFd = ::openat(m_work.fd(), "files", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (m_stagedFd < 0)
-        return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, errno));
+    m_staged = m_work.name() + QLatin1Char('/') + files;
+    m_stagedFolder = platform::openFolderAt(m_work.folder(), files, error);
+    if (!m_stagedFolder.isOpen())
+        return fail(failure, systemFailure(kWriteJa, kWriteEn, m_target, error));
     return true;
 }
 
 QString Placement::stagingForComponent() const
 {
-    return fdPath(m_stagedFd);
+    return m_stagedFolder.componentPath();
 }
 
 QString Placement::finalPath(const QString& name) const
@@ -128,15 +106,15 @@ QString Placement::finalPath(const QString& name) const
 
 bool Placement::release(const QString& name, bool ownerOnly, Failure& failure)
 {
-    struct stat info { };
-    const QByteArray path = bytes(name);
-    if (::fstatat(m_stagedFd, path.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
-        const unsigned mode
-            = ownerOnly ? 0600 : (info.st_mode & S_IWUSR ? 0666 : 0444) & ~m_userMask;
-        if (::fchmodat(m_stagedFd, path.constData(), mode, 0) == 0)
+    platform::EntryStatus status;
+    int error = platform::entryStatusAt(m_stagedFolder, name, status);
+    if (error == 0) {
+        const unsigned mode = ownerOnly ? 0600 : (status.ownerWritable ? 0666 : 0444) & ~m_userMask;
+        error = platform::setModeAt(m_stagedFolder, name, mode);
+        if (error == 0)
             return true;
     }
-    failure = systemFailure(kWriteJa, kWriteEn, finalPath(name), errno);
+    failure = systemFailure(kWriteJa, kWriteEn, finalPath(name), error);
     return false;
 }
 
@@ -146,18 +124,16 @@ bool Placement::makeFolders(const QString& name, Failure& failure)
     QString folder;
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
         folder += (i > 0 ? QStringLiteral("/") : QString()) + parts[i];
-        const QByteArray path = bytes(folder);
         bool made = false;
         int error = 0;
-        if (makeFolder(m_targetFd, path, made, error) && made) {
+        if (makeFolder(m_targetFolder, folder, made, error) && made) {
             m_madeFolders << folder;
             continue;
         }
-        struct stat info { };
+        platform::EntryStatus status;
         // A link here could lead the file out of the target.
-        if (error != EEXIST
-            || ::fstatat(m_targetFd, path.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0
-            || !S_ISDIR(info.st_mode))
+        if (error != EEXIST || platform::entryStatusAt(m_targetFolder, folder, status) != 0
+            || status.kind != platform::EntryKind::Folder)
             return fail(failure,
                 systemFailure(
                     kWriteJa, kWriteEn, finalPath(folder), error == EEXIST ? ENOTDIR : error));
@@ -167,10 +143,10 @@ bool Placement::makeFolders(const QString& name, Failure& failure)
 
 bool Placement::checkFinal(const QString& name, bool force, Failure& failure) const
 {
-    struct stat info { };
-    if (::fstatat(m_targetFd, bytes(name).constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+    platform::EntryStatus status;
+    if (platform::entryStatusAt(m_targetFolder, name, status) != 0)
         return true;
-    if (S_ISDIR(info.st_mode))
+    if (status.kind == platform::EntryKind::Folder)
         return fail(failure, systemFailure(kWriteJa, kWriteEn, finalPath(name), EISDIR));
     if (force)
         return true;
@@ -181,26 +157,24 @@ bool Placement::checkFinal(const QString& name, bool force, Failure& failure) co
 
 bool Placement::moveOne(const QString& name, bool force, Failure& failure)
 {
-    const QByteArray from = bytes(m_staged + QLatin1Char('/') + name);
-    const QByteArray to = bytes(name);
-    if (renameNoReplace(m_targetFd, from, to) == 0) {
+    const QString from = m_staged + QLatin1Char('/') + name;
+    int error = platform::renameNoReplace(m_targetFolder, from, name);
+    if (error == 0) {
         m_moved.push_back({ name, false });
         return true;
     }
-    int error = errno;
     if (error == EEXIST && force) {
         if (!checkFinal(name, true, failure))
             return false;
-        if (::renameat2(m_targetFd, from.constData(), m_targetFd, to.constData(), RENAME_EXCHANGE)
-            == 0) {
+        error = platform::exchangeEntries(m_targetFolder, from, name);
+        if (error == 0) {
             m_moved.push_back({ name, true });
             return true;
         }
         // No exchange on this file system: a plain replace, which cannot be undone.
-        if ((errno == EINVAL || errno == ENOSYS)
-            && ::renameat(m_targetFd, from.constData(), m_targetFd, to.constData()) == 0)
+        if ((error == EINVAL || error == ENOSYS)
+            && (error = platform::renameReplacing(m_targetFolder, from, name)) == 0)
             return true;
-        error = errno;
     }
     if (error == EEXIST && !checkFinal(name, false, failure))
         return false;
@@ -229,24 +203,21 @@ void Placement::commit()
 void Placement::undo()
 {
     for (auto it = m_moved.crbegin(); it != m_moved.crend(); ++it) {
-        const QByteArray placed = bytes(it->name);
         if (it->exchanged)
-            ::renameat2(m_targetFd, bytes(m_staged + QLatin1Char('/') + it->name).constData(),
-                m_targetFd, placed.constData(), RENAME_EXCHANGE);
+            platform::exchangeEntries(
+                m_targetFolder, m_staged + QLatin1Char('/') + it->name, it->name);
         else
-            ::unlinkat(m_targetFd, placed.constData(), 0);
+            platform::removeFileAt(m_targetFolder, it->name);
     }
     m_moved.clear();
     for (auto it = m_madeFolders.crbegin(); it != m_madeFolders.crend(); ++it)
-        ::unlinkat(m_targetFd, bytes(*it).constData(), AT_REMOVEDIR);
+        platform::removeFolderAt(m_targetFolder, *it);
     m_madeFolders.clear();
 }
 
 void Placement::removeStaging()
 {
-    if (m_stagedFd >= 0)
-        ::close(m_stagedFd);
-    m_stagedFd = -1;
+    m_stagedFolder.close();
     m_work.remove();
 }
 

@@ -35,9 +35,9 @@ public:
     // Creates the target (and missing parents) and the hidden folder.
     bool prepare(Failure& failure);
 
-    // The folder to extract into, as a path of plain ASCII
-    // ("/proc/self/fd/N"), so the archiver component can take it whatever
-    // the target's name.
+    // The folder to extract into, as a path of plain ASCII where the system
+    // allows ("/proc/self/fd/N"), so the archiver component can take it
+    // whatever the target's name.
     QString stagingForComponent() const;
 
     // Gives the staged file name ("/" between folders) its final mode:
@@ -63,7 +63,7 @@ private:
     };
 
     bool makeTarget(Failure& failure);
-    bool makeFolder(int atFd, const QByteArray& path, bool& made, int& error) const;
+    bool makeFolder(const platform::Handle& at, const QString& path, bool& made, int& error) const;
     bool makeFolders(const QString& name, Failure& failure);
     bool checkFinal(const QString& name, bool force, Failure& failure) const;
     bool moveOne(const QString& name, bool force, Failure& failure);
@@ -75,15 +75,12 @@ private:
     unsigned m_userMask;
     WorkFolder m_work;
     QString m_staged; // the staged files' folder, relative to the target
-    int m_targetFd = -1;
-    int m_stagedFd = -1;
+    platform::Handle m_targetFolder;
+    platform::Handle m_stagedFolder;
     bool m_committed = false;
     QStringList m_madeTargets; // the target and parents this run made, outermost first
     QStringList m_madeFolders; // sub-folders under the target, in making order
     std::vector<Moved> m_moved;
 };
-
-// "/proc/self/fd/N": the folder open as fd, for a component that takes paths.
-QString fdPath(int fd);
 
 } // namespace opener

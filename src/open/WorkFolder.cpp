@@ -1,15 +1,10 @@
 #include "open/WorkFolder.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace opener {
 
@@ -18,31 +13,30 @@ WorkFolder::~WorkFolder()
     remove();
 }
 
-bool WorkFolder::create(int parentFd, const QString& parentPath, const QString& prefix, int& error)
+bool WorkFolder::create(const platform::Handle& parent, const QString& prefix, int& error)
 {
+    error = 0;
     for (int attempt = 0; attempt < 100 && m_name.isEmpty(); ++attempt) {
         const QString name = prefix
             + QStringLiteral("%1").arg(
                 QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
-        if (::mkdirat(parentFd, QFile::encodeName(name).constData(), 0700) == 0)
+        error = platform::makeFolderAt(parent, name, 0700);
+        if (error == 0)
             m_name = name;
-        else if (errno != EEXIST)
+        else if (error != EEXIST)
             break;
     }
-    if (m_name.isEmpty()) {
-        error = errno;
+    if (m_name.isEmpty())
         return false;
-    }
-    m_path = parentPath + QLatin1Char('/') + m_name;
-    m_fd = ::openat(parentFd, QFile::encodeName(m_name).constData(),
-        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    m_path = parent.path() + QLatin1Char('/') + m_name;
+    m_folder = platform::openFolderAt(parent, m_name, error);
     // Locked before it gets the name a cleanup looks for.
-    m_lockFd = m_fd < 0
-        ? -1
-        : ::openat(m_fd, "lock.new", O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (m_lockFd < 0 || ::flock(m_lockFd, LOCK_EX) != 0
-        || ::renameat(m_fd, "lock.new", m_fd, "lock") != 0) {
-        error = errno;
+    if (m_folder.isOpen())
+        m_lock = platform::createLockedMarker(m_folder, QStringLiteral("lock.new"), error);
+    if (!m_lock.isOpen()
+        || (error = platform::renameReplacing(
+                m_folder, QStringLiteral("lock.new"), QStringLiteral("lock")))
+            != 0) {
         remove();
         return false;
     }
@@ -53,37 +47,30 @@ void WorkFolder::remove()
 {
     if (!m_path.isEmpty())
         QDir(m_path).removeRecursively();
-    for (int* fd : { &m_lockFd, &m_fd }) {
-        if (*fd >= 0)
-            ::close(*fd);
-        *fd = -1;
-    }
+    m_lock.close();
+    m_folder.close();
     m_path.clear();
     m_name.clear();
 }
 
-void removeAbandoned(int parentFd, const QString& parentPath, const QString& prefix)
+void removeAbandoned(const platform::Handle& parent, const QString& prefix)
 {
     const QRegularExpression own(
         QStringLiteral("^%1[0-9a-f]{8}$").arg(QRegularExpression::escape(prefix)));
+    const QString parentPath = parent.path();
     const QStringList names = QDir(parentPath)
                                   .entryList({ prefix + QLatin1Char('*') },
                                       QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
-        const QByteArray bytes = QFile::encodeName(name);
-        struct stat info { };
-        if (!own.match(name).hasMatch()
-            || ::fstatat(parentFd, bytes.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0
-            || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid())
-            continue;
-        const int lock
-            = ::openat(parentFd, (bytes + "/lock").constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (lock < 0)
+        platform::EntryStatus status;
+        if (!own.match(name).hasMatch() || platform::entryStatusAt(parent, name, status) != 0
+            || status.kind != platform::EntryKind::Folder || !status.own)
             continue;
         // Held while removing, so a copy starting now skips it too.
-        if (::flock(lock, LOCK_EX | LOCK_NB) == 0)
+        const platform::Handle lock
+            = platform::tryLockMarker(parent, name + QStringLiteral("/lock"));
+        if (lock.isOpen())
             QDir(parentPath + QLatin1Char('/') + name).removeRecursively();
-        ::close(lock);
     }
 }
 
