@@ -41,6 +41,7 @@ TEST(Capicom, TextsComeBackWithOrWithoutCarriageReturnsAndEachEncryptionIsFresh)
     EXPECT_EQ(decrypted(first, "Zubr"), "error " + std::to_string(CAPICOM_E_BAD_DATA));
     // 0x81 0x20 is a lead byte with an impossible trail byte.
     EXPECT_EQ(decrypted(encrypted(std::string("a\x81\x20z", 4))), "a? z");
+    EXPECT_EQ(decrypted(encrypted("\x80\xa0\xfd")), "???") << "single bytes that are not CP932";
 }
 
 // One object through a sequence of calls: each result and the description

@@ -77,7 +77,7 @@ good_cipher = cipher_for("パスワード123", "Zubq")
 good = message(fields(good_cipher))
 write("good_zubq.txt", lines(good))
 write("good_zubq_one_line.txt", base64.b64encode(good).decode())
-write("good_unrepresentable.txt", lines(message(fields(cipher_for("caf\u00e9 \u2603", "Zubq")))))
+write("good_unrepresentable.txt", lines(message(fields(cipher_for("caf\u00e9 \u2603 \u00a5\u301c", "Zubq")))))
 write("good_long_text.txt", lines(message(fields(cipher_for("長い文字列" * 40, "Zubq")))))
 
 write("not_base64.txt", lines(good).replace("A", "*", 1) if "A" in lines(good) else "*" + lines(good))
