@@ -105,10 +105,10 @@ bool Crypto::sha1(std::span<const std::uint8_t> first, std::span<const std::uint
     std::array<std::uint8_t, kSha1Size>& digest, std::string& error)
 {
     HashHandle hash;
-    const auto add = [&hash](std::span<const std::uint8_t> part) {
-        return part.empty()
-            || (part.size() <= MAXDWORD
-                && CryptHashData(hash.handle, part.data(), static_cast<DWORD>(part.size()), 0));
+    const auto add = [&hash](std::span<const std::uint8_t> piece) {
+        return piece.empty()
+            || (piece.size() <= MAXDWORD
+                && CryptHashData(hash.handle, piece.data(), static_cast<DWORD>(piece.size()), 0));
     };
     DWORD size = kSha1Size;
     if (!CryptCreateHash(m_handles->provider, CALG_SHA1, 0, 0, &hash.handle) || !add(first)
