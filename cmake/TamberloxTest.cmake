@@ -1,9 +1,14 @@
-# tamberlox_add_test(<name> SOURCES <files...> LIBS <targets...>)
+# tamberlox_add_test(<name> SOURCES <files...> [LINUX_ONLY <files...>] LIBS <targets...>)
 # One GoogleTest executable registered with ctest. Tests run in the build's
 # bin folder, where the two components lie beside them, without a display,
 # and each in a home folder of its own (tests/support/HermeticHome.h).
 function(tamberlox_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINUX_ONLY;LIBS" ${ARGN})
+  # LINUX_ONLY: tests that need what Windows lacks (fork, signals, mounts,
+  # resource limits, hard links) or an independent reader only Linux has.
+  if(NOT WIN32)
+    list(APPEND ARG_SOURCES ${ARG_LINUX_ONLY})
+  endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock tamberlox_test_main)
   target_compile_definitions(${name} PRIVATE

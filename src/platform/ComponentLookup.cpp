@@ -4,8 +4,8 @@
 
 namespace platform {
 
-bool loadComponent(const ComponentLookup& lookup, const ComponentName& component, QString& path,
-                   QString& error)
+bool loadComponent(
+    const ComponentLookup& lookup, const ComponentName& component, QString& path, QString& error)
 {
     path = lookup.find(component);
     if (path.isEmpty()) {
@@ -22,8 +22,8 @@ bool loadComponent(const ComponentLookup& lookup, const ComponentName& component
     return true;
 }
 
-void* resolveEntryPoint(const QString& path, const ComponentName& component, const char* name,
-                        QString& error)
+void* resolveEntryPoint(
+    const QString& path, const ComponentName& component, const char* name, QString& error)
 {
     void* entry = reinterpret_cast<void*>(QLibrary::resolve(path, name));
     if (entry == nullptr)

@@ -10,7 +10,7 @@ enum class EntryKind {
     Missing,
     File,
     Folder, // a real folder, never a link or junction to one
-    Link,   // a symbolic link, or on Windows any reparse point
+    Link, // a symbolic link, or on Windows any reparse point
     Other,
 };
 

@@ -3,7 +3,7 @@
 // Helpers of the clsCryptFile tests: a temporary folder, one key container
 // for the whole run, and the events of a call.
 #include "crypto/clsCryptFile.h"
-#include "platform/crypto/OpenSslCryptoProvider.h"
+#include "platform/crypto/CryptoProvider.h"
 #include "TestSupport.h"
 
 #include <QTemporaryDir>
@@ -18,11 +18,10 @@ using testsupport::writeBytes;
 
 // The real provider over a key container made once for the test program
 // (an RSA 2048 pair takes a moment to make).
-inline std::shared_ptr<platform::OpenSslCryptoProvider> sharedTestProvider()
+inline std::shared_ptr<platform::CryptoProvider> sharedTestProvider()
 {
     static QTemporaryDir folder;
-    static const auto provider = std::make_shared<platform::OpenSslCryptoProvider>(
-        platform::OpenSslCryptoProvider::Options{folder.filePath(QStringLiteral("keys"))});
+    static const auto provider = platform::makeCryptoProvider(folder.filePath(QStringLiteral("keys")));
     return provider;
 }
 

@@ -1,6 +1,7 @@
 // Every failure step of the file mode, made to happen by a provider that
 // fails on request, with the order in which things are released.
 #include "CryptTestSupport.h"
+#include "platform/crypto/OpenSslCryptoProvider.h"
 #include "crypto/PassPhrase.h"
 
 #include <QFileInfo>

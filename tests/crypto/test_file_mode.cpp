@@ -2,6 +2,7 @@
 // independently computed vectors, the events, form B read back without the
 // code under test, and what happens around the files.
 #include "CryptTestSupport.h"
+#include "platform/crypto/OpenSslCryptoProvider.h"
 #include "FormAVectors.h"
 #include "crypto/PassPhrase.h"
 #include "platform/SystemError.h"
@@ -119,7 +120,7 @@ TEST_F(CryptFileTest, RunningTotalPastTheLimitOverflowsAfterWritingItsChunk)
 
 QString exchangePairPath()
 {
-    return QFileInfo(sharedTestProvider()->containerPath()).dir().filePath(QStringLiteral("exchange-pair.pem"));
+    return QFileInfo(std::static_pointer_cast<platform::OpenSslCryptoProvider>(sharedTestProvider())->containerPath()).dir().filePath(QStringLiteral("exchange-pair.pem"));
 }
 
 // Form B as the receiver's CryptoAPI reads it, without the code under test:

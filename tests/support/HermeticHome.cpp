@@ -42,7 +42,8 @@ void enterHermeticHome()
 {
     namespace fs = std::filesystem;
     const char* scratch = std::getenv("TAMBERLOX_TEST_SCRATCH");
-    const fs::path base = scratch != nullptr && *scratch != '\0' ? fs::path(scratch) : fs::temp_directory_path();
+    const fs::path base
+        = scratch != nullptr && *scratch != '\0' ? fs::path(scratch) : fs::temp_directory_path();
     fs::create_directories(base); // throws, and the program stops with the reason
     g_home = makeUniqueFolder(base);
     if (g_home.empty()) {
@@ -54,9 +55,16 @@ void enterHermeticHome()
     // The Linux names and the Windows ones: the profile, its application
     // data and the temporary folder.
     const std::pair<const char*, const char*> places[] = {
-        {"XDG_CONFIG_HOME", "/.config"}, {"XDG_DATA_HOME", "/.local/share"}, {"XDG_CACHE_HOME", "/.cache"},
-        {"XDG_STATE_HOME", "/.local/state"}, {"XDG_RUNTIME_DIR", "/runtime"}, {"TMPDIR", "/tmp"},
-        {"TEMP", "/tmp"}, {"TMP", "/tmp"}, {"APPDATA", "/AppData/Roaming"}, {"LOCALAPPDATA", "/AppData/Local"},
+        { "XDG_CONFIG_HOME", "/.config" },
+        { "XDG_DATA_HOME", "/.local/share" },
+        { "XDG_CACHE_HOME", "/.cache" },
+        { "XDG_STATE_HOME", "/.local/state" },
+        { "XDG_RUNTIME_DIR", "/runtime" },
+        { "TMPDIR", "/tmp" },
+        { "TEMP", "/tmp" },
+        { "TMP", "/tmp" },
+        { "APPDATA", "/AppData/Roaming" },
+        { "LOCALAPPDATA", "/AppData/Local" },
     };
     const std::string home = g_home.generic_string();
     qputenv("HOME", QByteArray::fromStdString(home));

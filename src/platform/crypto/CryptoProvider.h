@@ -117,4 +117,8 @@ QString defaultKeyContainerFolder();
 // container. Created on first use; never null.
 std::shared_ptr<CryptoProvider> defaultCryptoProvider();
 
+// A provider of its own over the key containers in keyFolder (Linux); on
+// Windows the system keeps the containers and the folder is not used.
+std::shared_ptr<CryptoProvider> makeCryptoProvider(const QString& keyFolder);
+
 } // namespace platform

@@ -18,7 +18,7 @@ bool lstatPath(const QString& path, struct stat& info)
 
 EntryKind entryKind(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     if (!lstatPath(path, info))
         return EntryKind::Missing;
     if (S_ISLNK(info.st_mode))
@@ -30,7 +30,7 @@ EntryKind entryKind(const QString& path)
 
 bool isOwnEntry(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     return lstatPath(path, info) && !S_ISLNK(info.st_mode) && info.st_uid == ::getuid();
 }
 

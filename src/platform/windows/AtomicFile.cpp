@@ -20,7 +20,10 @@ namespace {
 
 class Handle {
 public:
-    explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : m_h(h) {}
+    explicit Handle(HANDLE h = INVALID_HANDLE_VALUE)
+        : m_h(h)
+    {
+    }
     ~Handle() { close(); }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
@@ -83,7 +86,8 @@ std::wstring temporaryBeside(const QString& path)
     QString suffix;
     for (int i = 0; i < 6; ++i)
         suffix += QLatin1Char(kChars[QRandomGenerator::system()->bounded(62)]);
-    return (native.left(cut) + QLatin1Char('.') + native.mid(cut) + QLatin1Char('.') + suffix).toStdWString();
+    return (native.left(cut) + QLatin1Char('.') + native.mid(cut) + QLatin1Char('.') + suffix)
+        .toStdWString();
 }
 
 using Writer = std::function<int(HANDLE)>;
@@ -95,7 +99,7 @@ int replaceFile(const QString& path, const Writer& writer)
     for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
         temp = temporaryBeside(path);
         out = Handle(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_HIDDEN, nullptr));
+            FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_HIDDEN, nullptr));
         if (!out.valid() && ::GetLastError() != ERROR_FILE_EXISTS)
             return win::lastErrno();
     }
@@ -108,7 +112,8 @@ int replaceFile(const QString& path, const Writer& writer)
         rc = closed;
     if (rc == 0) {
         ::SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!::MoveFileExW(temp.c_str(), win::wide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (!::MoveFileExW(temp.c_str(), win::wide(path).c_str(),
+                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             rc = win::lastErrno();
     }
     if (rc != 0)
@@ -117,17 +122,22 @@ int replaceFile(const QString& path, const Writer& writer)
 }
 
 struct Snapshot {
-    BY_HANDLE_FILE_INFORMATION info{};
-    qint64 size() const { return (static_cast<qint64>(info.nFileSizeHigh) << 32) | info.nFileSizeLow; }
+    BY_HANDLE_FILE_INFORMATION info {};
+    qint64 size() const
+    {
+        return (static_cast<qint64>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    }
     bool sameAs(const Snapshot& other) const
     {
-        return size() == other.size() && info.ftLastWriteTime.dwLowDateTime == other.info.ftLastWriteTime.dwLowDateTime
-               && info.ftLastWriteTime.dwHighDateTime == other.info.ftLastWriteTime.dwHighDateTime;
+        return size() == other.size()
+            && info.ftLastWriteTime.dwLowDateTime == other.info.ftLastWriteTime.dwLowDateTime
+            && info.ftLastWriteTime.dwHighDateTime == other.info.ftLastWriteTime.dwHighDateTime;
     }
     bool sameFile(const Snapshot& other) const
     {
         return info.dwVolumeSerialNumber == other.info.dwVolumeSerialNumber
-               && info.nFileIndexHigh == other.info.nFileIndexHigh && info.nFileIndexLow == other.info.nFileIndexLow;
+            && info.nFileIndexHigh == other.info.nFileIndexHigh
+            && info.nFileIndexLow == other.info.nFileIndexLow;
     }
 };
 
@@ -138,8 +148,9 @@ int openSource(const QString& source, Handle& in, Snapshot& before)
         return win::lastErrno();
     if ((found & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return EISDIR;
-    in = Handle(::CreateFileW(win::wide(source).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    in = Handle(::CreateFileW(win::wide(source).c_str(), GENERIC_READ,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in.valid())
         return win::lastErrno();
     return ::GetFileInformationByHandle(in.get(), &before.info) ? 0 : win::lastErrno();
@@ -174,10 +185,12 @@ int writeFileAtomically(const QString& path, const QByteArray& data, int /*newFi
     bool exists = false;
     if (const int rc = checkTarget(path, exists); rc != 0)
         return rc;
-    return replaceFile(path, [&](HANDLE out) { return writeAll(out, data.constData(), data.size()); });
+    return replaceFile(
+        path, [&](HANDLE out) { return writeAll(out, data.constData(), data.size()); });
 }
 
-int copyFile(const QString& source, const QString& target, int /*mode*/, const CopyProgress& progress)
+int copyFile(
+    const QString& source, const QString& target, int /*mode*/, const CopyProgress& progress)
 {
     Handle in;
     Snapshot before;
@@ -186,10 +199,12 @@ int copyFile(const QString& source, const QString& target, int /*mode*/, const C
     bool exists = false;
     if (const int rc = checkTarget(target, exists); rc != 0)
         return rc;
-    return replaceFile(target, [&](HANDLE out) { return copyContent(in.get(), before, out, progress); });
+    return replaceFile(
+        target, [&](HANDLE out) { return copyContent(in.get(), before, out, progress); });
 }
 
-int copyFileUnsynced(const QString& source, const QString& target, int /*mode*/, const CopyProgress& progress)
+int copyFileUnsynced(
+    const QString& source, const QString& target, int /*mode*/, const CopyProgress& progress)
 {
     Handle in;
     Snapshot before;
@@ -201,7 +216,8 @@ int copyFileUnsynced(const QString& source, const QString& target, int /*mode*/,
     const std::wstring name = win::wide(target);
     if (exists && (::GetFileAttributesW(name.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
         return ELOOP;
-    Handle out(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle out(::CreateFileW(
+        name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.valid())
         return win::lastErrno();
     // Emptying the target first would destroy a source that is the target.
@@ -230,7 +246,8 @@ int moveFile(const QString& source, const QString& target, int mode)
     bool exists = false;
     if (const int rc = checkTarget(target, exists); rc != 0)
         return rc;
-    if (::MoveFileExW(win::wide(source).c_str(), win::wide(target).c_str(), MOVEFILE_REPLACE_EXISTING))
+    if (::MoveFileExW(
+            win::wide(source).c_str(), win::wide(target).c_str(), MOVEFILE_REPLACE_EXISTING))
         return 0;
     if (::GetLastError() != ERROR_NOT_SAME_DEVICE)
         return win::lastErrno();

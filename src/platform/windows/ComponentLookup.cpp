@@ -6,13 +6,12 @@
 
 #include <QFileInfo>
 
-
 #include <windows.h>
 
 namespace platform {
 
-const ComponentName kCab32{"CAB32.DLL", "cab32.dll"};
-const ComponentName kCapicom{"CAPICOM.DLL", "capicom.dll"};
+const ComponentName kCab32 { "CAB32.DLL", "cab32.dll" };
+const ComponentName kCapicom { "CAPICOM.DLL", "capicom.dll" };
 
 QString ComponentLookup::find(const ComponentName& component) const
 {

@@ -21,15 +21,16 @@ QByteArray toCp932(const QString& text)
             out.append(static_cast<char>(unit));
             continue;
         }
-        const bool pair = QChar::isHighSurrogate(unit) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const bool pair = QChar::isHighSurrogate(unit) && i + 1 < text.size()
+            && text.at(i + 1).isLowSurrogate();
         const int units = pair ? 2 : 1;
         char bytes[4];
         BOOL usedDefault = FALSE;
         // No best fit: the system would turn "é" into "e" and the name would
         // silently change.
         const int n = ::WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS,
-                                            reinterpret_cast<const wchar_t*>(text.constData() + i), units,
-                                            bytes, sizeof bytes, nullptr, &usedDefault);
+            reinterpret_cast<const wchar_t*>(text.constData() + i), units, bytes, sizeof bytes,
+            nullptr, &usedDefault);
         if (n <= 0 || usedDefault)
             out.append('?');
         else
@@ -51,7 +52,8 @@ QString fromCp932(const QByteArray& bytes)
         }
         const int length = (isCp932LeadByte(b) && i + 1 < bytes.size()) ? 2 : 1;
         wchar_t units[2];
-        const int n = ::MultiByteToWideChar(kCp932, MB_ERR_INVALID_CHARS, bytes.constData() + i, length, units, 2);
+        const int n = ::MultiByteToWideChar(
+            kCp932, MB_ERR_INVALID_CHARS, bytes.constData() + i, length, units, 2);
         if (n > 0)
             out.append(QString::fromWCharArray(units, n));
         else

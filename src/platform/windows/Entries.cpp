@@ -29,7 +29,8 @@ int removeEntry(const QString& path)
     const std::wstring name = win::wide(path);
     // A link to a folder is itself a folder entry here.
     const DWORD found = ::GetFileAttributesW(name.c_str());
-    const bool folderLink = found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const bool folderLink
+        = found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const BOOL ok = folderLink ? ::RemoveDirectoryW(name.c_str()) : ::DeleteFileW(name.c_str());
     return ok ? 0 : win::lastErrno();
 }

@@ -21,7 +21,8 @@ DWORD seen(const QString& path)
     if (!win::isAbsolute(path))
         return INVALID_FILE_ATTRIBUTES;
     const DWORD found = attributes(path);
-    if (found == INVALID_FILE_ATTRIBUTES || (found & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0)
+    if (found == INVALID_FILE_ATTRIBUTES
+        || (found & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0)
         return INVALID_FILE_ATTRIBUTES;
     return found;
 }
@@ -48,7 +49,8 @@ bool folderExists(const QString& path)
 bool isHidden(const QString& path)
 {
     const DWORD found = attributes(path);
-    return found != INVALID_FILE_ATTRIBUTES && (found & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+    return found != INVALID_FILE_ATTRIBUTES
+        && (found & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
 }
 
 bool isReadOnly(const QString& path)

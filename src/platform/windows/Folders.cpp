@@ -27,7 +27,8 @@ QString programFolder()
     const DWORD n = ::GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(std::size(buffer)));
     if (n == 0 || n >= std::size(buffer))
         return QString();
-    const QString exe = QDir::toNativeSeparators(QString::fromWCharArray(buffer, static_cast<int>(n)));
+    const QString exe
+        = QDir::toNativeSeparators(QString::fromWCharArray(buffer, static_cast<int>(n)));
     return withoutTrailingSeparator(exe.left(exe.lastIndexOf(QLatin1Char('\\')) + 1));
 }
 
@@ -49,7 +50,8 @@ QString joinPath(const QString& folder, const QString& name)
 
 bool nameTaken(const QString& path)
 {
-    return !path.isEmpty() && ::GetFileAttributesW(win::wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return !path.isEmpty()
+        && ::GetFileAttributesW(win::wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // The mode has no meaning here: a new folder takes the ACL of the folder it
@@ -70,8 +72,8 @@ int makeOrUseOwnFolder(const QString& path, int mode)
     const DWORD found = ::GetFileAttributesW(win::wide(path).c_str());
     if (found == INVALID_FILE_ATTRIBUTES)
         return win::lastErrno();
-    const bool plainFolder =
-        (found & FILE_ATTRIBUTE_DIRECTORY) != 0 && (found & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+    const bool plainFolder
+        = (found & FILE_ATTRIBUTE_DIRECTORY) != 0 && (found & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
     return plainFolder ? 0 : EEXIST;
 }
 

@@ -16,7 +16,8 @@ struct InstanceLock::Held {
 };
 
 InstanceLock::InstanceLock(const QString& lockPath)
-    : m_path(lockPath.isEmpty() ? defaultLockPath() : lockPath), m_held(std::make_unique<Held>())
+    : m_path(lockPath.isEmpty() ? defaultLockPath() : lockPath)
+    , m_held(std::make_unique<Held>())
 {
 }
 
@@ -28,7 +29,8 @@ bool InstanceLock::tryLock()
         return true;
     QString name = m_path;
     name.replace(QLatin1Char('\\'), QLatin1Char('_')).replace(QLatin1Char('/'), QLatin1Char('_'));
-    HANDLE mutex = ::CreateMutexW(nullptr, TRUE, (QStringLiteral("Local\\") + name).toStdWString().c_str());
+    HANDLE mutex
+        = ::CreateMutexW(nullptr, TRUE, (QStringLiteral("Local\\") + name).toStdWString().c_str());
     if (mutex == nullptr)
         return false;
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {

@@ -26,34 +26,36 @@ QByteArray ansiPath(const QString& path)
 } // namespace
 
 QByteArray getProfileString(const QByteArray& section, const QByteArray& key,
-                            const QByteArray& defaultValue, int bufferSize, const QString& path)
+    const QByteArray& defaultValue, int bufferSize, const QString& path)
 {
     const QByteArray file = ansiPath(path);
     if (bufferSize <= 0 || file.isEmpty())
         return QByteArray();
     std::vector<char> buffer(static_cast<size_t>(bufferSize));
-    const DWORD n = ::GetPrivateProfileStringA(section.constData(), key.constData(), defaultValue.constData(),
-                                               buffer.data(), static_cast<DWORD>(bufferSize), file.constData());
+    const DWORD n = ::GetPrivateProfileStringA(section.constData(), key.constData(),
+        defaultValue.constData(), buffer.data(), static_cast<DWORD>(bufferSize), file.constData());
     return QByteArray(buffer.data(), static_cast<qsizetype>(n));
 }
 
-int getProfileInt(const QByteArray& section, const QByteArray& key, int defaultValue, const QString& path)
+int getProfileInt(
+    const QByteArray& section, const QByteArray& key, int defaultValue, const QString& path)
 {
     const QByteArray file = ansiPath(path);
     if (file.isEmpty())
         return defaultValue;
-    return static_cast<int>(::GetPrivateProfileIntA(section.constData(), key.constData(), defaultValue,
-                                                     file.constData()));
+    return static_cast<int>(::GetPrivateProfileIntA(
+        section.constData(), key.constData(), defaultValue, file.constData()));
 }
 
 // WritePrivateProfileString rewrites the file in place; it works on a copy
 // beside it instead, which then replaces the file in one step, so a crash
 // never leaves the settings half-written.
-int writeProfileString(const QByteArray& section, const QByteArray& key, const QByteArray& value,
-                       const QString& path)
+int writeProfileString(
+    const QByteArray& section, const QByteArray& key, const QByteArray& value, const QString& path)
 {
     const QByteArray file = ansiPath(path);
-    if (file.isEmpty() || section.isEmpty() || key.isEmpty() || value.contains('\n') || value.contains('\r'))
+    if (file.isEmpty() || section.isEmpty() || key.isEmpty() || value.contains('\n')
+        || value.contains('\r'))
         return EINVAL;
     const QByteArray copy = file + ".~tmp";
     const std::wstring target = win::wide(path);
@@ -69,9 +71,12 @@ int writeProfileString(const QByteArray& section, const QByteArray& key, const Q
             return win::lastErrno();
     }
     int rc = 0;
-    if (!::WritePrivateProfileStringA(section.constData(), key.constData(), value.constData(), copy.constData()))
+    if (!::WritePrivateProfileStringA(
+            section.constData(), key.constData(), value.constData(), copy.constData()))
         rc = win::lastErrno();
-    if (rc == 0 && !::MoveFileExW(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (rc == 0
+        && !::MoveFileExW(
+            staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         rc = win::lastErrno();
     if (rc != 0)
         ::DeleteFileW(staged.c_str());

@@ -24,4 +24,9 @@ std::shared_ptr<CryptoProvider> defaultCryptoProvider()
     return provider;
 }
 
+std::shared_ptr<CryptoProvider> makeCryptoProvider(const QString& keyFolder)
+{
+    return std::make_shared<OpenSslCryptoProvider>(OpenSslCryptoProvider::Options{keyFolder});
+}
+
 } // namespace platform

@@ -3,22 +3,20 @@
 #include "platform/Cp932.h"
 
 #include <vector>
-#include <windows.h>
 #include <wincrypt.h>
+#include <windows.h>
 
 // CryptoAPI itself, with the "Microsoft Base Cryptographic Provider v1.0" on
 // the user's default key container. Handles pass through unchanged.
 namespace platform {
 namespace {
 
-template <typename Handle, typename Raw>
-Handle wrap(Raw raw)
+template <typename Handle, typename Raw> Handle wrap(Raw raw)
 {
     return static_cast<Handle>(static_cast<std::uintptr_t>(raw));
 }
 
-template <typename Raw, typename Handle>
-Raw unwrap(Handle handle)
+template <typename Raw, typename Handle> Raw unwrap(Handle handle)
 {
     return static_cast<Raw>(static_cast<std::uintptr_t>(handle));
 }
@@ -46,13 +44,16 @@ public:
 
     bool hashData(CryptHash hash, std::span<const std::uint8_t> data) override
     {
-        return ::CryptHashData(unwrap<HCRYPTHASH>(hash), data.data(), static_cast<DWORD>(data.size()), 0) || fail();
+        return ::CryptHashData(
+                   unwrap<HCRYPTHASH>(hash), data.data(), static_cast<DWORD>(data.size()), 0)
+            || fail();
     }
 
     bool deriveKey(CryptContext context, CryptAlg alg, CryptHash hash, CryptKey& key) override
     {
         HCRYPTKEY k = 0;
-        if (!::CryptDeriveKey(unwrap<HCRYPTPROV>(context), static_cast<ALG_ID>(alg), unwrap<HCRYPTHASH>(hash), 0, &k))
+        if (!::CryptDeriveKey(unwrap<HCRYPTPROV>(context), static_cast<ALG_ID>(alg),
+                unwrap<HCRYPTHASH>(hash), 0, &k))
             return fail();
         key = wrap<CryptKey>(k);
         return true;
@@ -61,8 +62,8 @@ public:
     bool generateKey(CryptContext context, CryptAlg alg, bool exportable, CryptKey& key) override
     {
         HCRYPTKEY k = 0;
-        if (!::CryptGenKey(unwrap<HCRYPTPROV>(context), static_cast<ALG_ID>(alg), exportable ? CRYPT_EXPORTABLE : 0,
-                           &k))
+        if (!::CryptGenKey(unwrap<HCRYPTPROV>(context), static_cast<ALG_ID>(alg),
+                exportable ? CRYPT_EXPORTABLE : 0, &k))
             return fail();
         key = wrap<CryptKey>(k);
         return true;
@@ -77,10 +78,12 @@ public:
         return true;
     }
 
-    bool exportSimpleBlob(CryptKey key, CryptKey exchangeKey, std::uint8_t* blob, std::uint32_t& length) override
+    bool exportSimpleBlob(
+        CryptKey key, CryptKey exchangeKey, std::uint8_t* blob, std::uint32_t& length) override
     {
         DWORD n = length;
-        if (!::CryptExportKey(unwrap<HCRYPTKEY>(key), unwrap<HCRYPTKEY>(exchangeKey), SIMPLEBLOB, 0, blob, &n)) {
+        if (!::CryptExportKey(
+                unwrap<HCRYPTKEY>(key), unwrap<HCRYPTKEY>(exchangeKey), SIMPLEBLOB, 0, blob, &n)) {
             length = n;
             return fail();
         }
@@ -88,25 +91,29 @@ public:
         return true;
     }
 
-    bool importSimpleBlob(CryptContext context, std::span<const std::uint8_t> blob, CryptKey& key) override
+    bool importSimpleBlob(
+        CryptContext context, std::span<const std::uint8_t> blob, CryptKey& key) override
     {
         HCRYPTKEY k = 0;
-        if (!::CryptImportKey(unwrap<HCRYPTPROV>(context), blob.data(), static_cast<DWORD>(blob.size()), 0, 0, &k))
+        if (!::CryptImportKey(unwrap<HCRYPTPROV>(context), blob.data(),
+                static_cast<DWORD>(blob.size()), 0, 0, &k))
             return fail();
         key = wrap<CryptKey>(k);
         return true;
     }
 
-    bool encrypt(CryptKey key, bool isFinal, std::span<std::uint8_t> buffer, std::uint32_t& length) override
+    bool encrypt(
+        CryptKey key, bool isFinal, std::span<std::uint8_t> buffer, std::uint32_t& length) override
     {
         DWORD n = length;
         const bool ok = ::CryptEncrypt(unwrap<HCRYPTKEY>(key), 0, isFinal, 0, buffer.data(), &n,
-                                       static_cast<DWORD>(buffer.size()));
+            static_cast<DWORD>(buffer.size()));
         length = n;
         return ok || fail();
     }
 
-    bool decrypt(CryptKey key, bool isFinal, std::span<std::uint8_t> buffer, std::uint32_t& length) override
+    bool decrypt(
+        CryptKey key, bool isFinal, std::span<std::uint8_t> buffer, std::uint32_t& length) override
     {
         DWORD n = length;
         const bool ok = ::CryptDecrypt(unwrap<HCRYPTKEY>(key), 0, isFinal, 0, buffer.data(), &n);
@@ -114,8 +121,14 @@ public:
         return ok || fail();
     }
 
-    bool destroyKey(CryptKey key) override { return ::CryptDestroyKey(unwrap<HCRYPTKEY>(key)) || fail(); }
-    bool destroyHash(CryptHash hash) override { return ::CryptDestroyHash(unwrap<HCRYPTHASH>(hash)) || fail(); }
+    bool destroyKey(CryptKey key) override
+    {
+        return ::CryptDestroyKey(unwrap<HCRYPTKEY>(key)) || fail();
+    }
+    bool destroyHash(CryptHash hash) override
+    {
+        return ::CryptDestroyHash(unwrap<HCRYPTHASH>(hash)) || fail();
+    }
     bool releaseContext(CryptContext context) override
     {
         return ::CryptReleaseContext(unwrap<HCRYPTPROV>(context), 0) || fail();
@@ -133,12 +146,13 @@ public:
         VS_FIXEDFILEINFO* info = nullptr;
         UINT length = 0;
         if (!::GetFileVersionInfoA(name, 0, size, data.data())
-            || !::VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length) || info == nullptr)
+            || !::VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length)
+            || info == nullptr)
             return {};
-        return {static_cast<std::int16_t>(HIWORD(info->dwProductVersionMS)),
-                static_cast<std::int16_t>(LOWORD(info->dwProductVersionMS)),
-                static_cast<std::int16_t>(HIWORD(info->dwProductVersionLS)),
-                static_cast<std::int16_t>(LOWORD(info->dwProductVersionLS))};
+        return { static_cast<std::int16_t>(HIWORD(info->dwProductVersionMS)),
+            static_cast<std::int16_t>(LOWORD(info->dwProductVersionMS)),
+            static_cast<std::int16_t>(HIWORD(info->dwProductVersionLS)),
+            static_cast<std::int16_t>(LOWORD(info->dwProductVersionLS)) };
     }
 
     QString lastError() const override { return m_lastError; }
@@ -150,8 +164,8 @@ private:
         const DWORD code = ::GetLastError();
         char* text = nullptr;
         const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-                                             | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                         nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+                | FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
         m_lastError = n > 0 ? fromCp932(QByteArray(text, static_cast<qsizetype>(n))).trimmed()
                             : QStringLiteral("0x%1").arg(code, 8, 16, QLatin1Char('0'));
         if (text != nullptr)
@@ -175,6 +189,11 @@ std::shared_ptr<CryptoProvider> defaultCryptoProvider()
 {
     static const std::shared_ptr<CryptoProvider> provider = std::make_shared<CryptoApiProvider>();
     return provider;
+}
+
+std::shared_ptr<CryptoProvider> makeCryptoProvider(const QString& /*keyFolder*/)
+{
+    return std::make_shared<CryptoApiProvider>();
 }
 
 } // namespace platform

@@ -13,11 +13,14 @@
 namespace platform {
 namespace {
 
-constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+constexpr std::size_t kBufferSize = std::size_t { 1 } << 20;
 
 class WindowsStream final : public FileStream {
 public:
-    explicit WindowsStream(HANDLE file) : m_file(file) {}
+    explicit WindowsStream(HANDLE file)
+        : m_file(file)
+    {
+    }
     ~WindowsStream() override { close(); }
 
     std::int64_t read(std::span<std::uint8_t> buffer) override
@@ -26,7 +29,8 @@ public:
         while (filled < buffer.size()) {
             if (m_readPos == m_readEnd) {
                 DWORD got = 0;
-                if (!::ReadFile(m_file, m_buffer.data(), static_cast<DWORD>(m_buffer.size()), &got, nullptr))
+                if (!::ReadFile(m_file, m_buffer.data(), static_cast<DWORD>(m_buffer.size()), &got,
+                        nullptr))
                     return fail();
                 if (got == 0)
                     break;
@@ -49,7 +53,7 @@ public:
 
     std::int64_t size() override
     {
-        LARGE_INTEGER size{};
+        LARGE_INTEGER size {};
         if (!::GetFileSizeEx(m_file, &size))
             return fail();
         return size.QuadPart + static_cast<std::int64_t>(m_pending.size());
@@ -83,7 +87,8 @@ private:
         std::size_t left = m_pending.size();
         while (left > 0) {
             DWORD written = 0;
-            if (!::WriteFile(m_file, data, static_cast<DWORD>(std::min(left, kBufferSize)), &written, nullptr)) {
+            if (!::WriteFile(m_file, data, static_cast<DWORD>(std::min(left, kBufferSize)),
+                    &written, nullptr)) {
                 fail();
                 m_pending.clear();
                 return false;
@@ -121,11 +126,11 @@ public:
     }
 
 private:
-    static std::unique_ptr<FileStream> open(const QString& path, DWORD access, DWORD share, DWORD disposition,
-                                            int& error)
+    static std::unique_ptr<FileStream> open(
+        const QString& path, DWORD access, DWORD share, DWORD disposition, int& error)
     {
         HANDLE file = ::CreateFileW(win::wide(path).c_str(), access, share, nullptr, disposition,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             error = win::lastErrno();
             return nullptr;
