@@ -7,12 +7,7 @@
 #include <QTemporaryDir>
 #include <array>
 #include <cerrno>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <malloc.h>
-#include <sys/resource.h>
-#include <tuple>
-#include <unistd.h>
 
 using platform::getProfileString;
 using platform::writeProfileString;
@@ -38,22 +33,8 @@ protected:
     QTemporaryDir m_dir;
 };
 
-// The line bound and the rewrite limit Profile.h gives.
+// The line bound Profile.h gives.
 constexpr qsizetype kLine = 64 * 1024;
-constexpr qint64 kWriteLimit = 16 << 20;
-
-// Caps this (child) process's address space at what it holds now plus
-// headroom. Large blocks must come from new mappings, which the cap counts,
-// not from heap the parent freed.
-bool limitAddressSpace(rlim_t headroom)
-{
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    unsigned long pages = 0;
-    std::ifstream("/proc/self/statm") >> pages;
-    const rlim_t cap = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + headroom;
-    const rlimit limit{cap, cap};
-    return pages > 0 && ::setrlimit(RLIMIT_AS, &limit) == 0;
-}
 
 } // namespace
 
@@ -61,21 +42,26 @@ bool limitAddressSpace(rlim_t headroom)
 TEST_F(ProfileTest, ReadsHandWrittenFileAsWindowsDoes)
 {
     EXPECT_EQ(read("USER", "HOUKOKU"), "<default>") << "no file";
-    ASSERT_TRUE(writeBytes(path(), "; comment line\r\n[user]\r\n  houkoku \t=\t  value with blanks  \r\n"
-                                   "dq=\"quoted\"\r\nsq='single'\r\nunmatched=\"open\r\nsemi=abc ; not a comment\r\n"
-                                   "eq=b=c\r\nno equals sign here\r\ndup=first\r\nDUP=second\r\nempty=\r\n\r\n"
-                                   "[USER]\r\nonlyinsecond=x\r\n[ spaced ]\nlf=only\n[\x95\x5c]\r\n"
-                                   "\x83\x5c=trail 5c key\r\n[\x89\x5d]\r\nk=trail 5d section\r\nlast=no newline"));
-    const std::pair<std::array<QByteArray, 2>, QByteArray> cases[] = {
-        {{"USER", "HOUKOKU"}, "value with blanks"}, {{"User", "dq"}, "quoted"}, {{"user", "sq"}, "single"},
-        {{"user", "unmatched"}, "\"open"}, {{"user", "semi"}, "abc ; not a comment"}, {{"user", "eq"}, "b=c"},
-        {{"user", "no equals sign here"}, "<default>"}, {{"user", "dup"}, "first"}, {{"user", "empty"}, ""},
-        {{"user", "onlyinsecond"}, "<default>"}, // only the first section of a name counts
-        {{"spaced", "lf"}, "only"}, {{"\x95\x5c", "\x83\x5c"}, "trail 5c key"}, {{"\x89\x5d", "k"}, "trail 5d section"},
-        {{"\x89\x5d", "last"}, "no newline"}, {{"\x89\x7d", "k"}, "<default>"}, // a trail byte is not case-folded
-        {{"SYSTEM", "k"}, "<default>"}, {{"USER", "none"}, "<default>"}};
+    ASSERT_TRUE(writeBytes(path(),
+        "; comment line\r\n[user]\r\n  houkoku \t=\t  value with blanks  \r\n"
+        "dq=\"quoted\"\r\nsq='single'\r\nunmatched=\"open\r\nsemi=abc ; not a comment\r\n"
+        "eq=b=c\r\nno equals sign here\r\ndup=first\r\nDUP=second\r\nempty=\r\n\r\n"
+        "[USER]\r\nonlyinsecond=x\r\n[ spaced ]\nlf=only\n[\x95\x5c]\r\n"
+        "\x83\x5c=trail 5c key\r\n[\x89\x5d]\r\nk=trail 5d section\r\nlast=no newline"));
+    const std::pair<std::array<QByteArray, 2>, QByteArray> cases[] = { { { "USER", "HOUKOKU" },
+                                                                           "value with blanks" },
+        { { "User", "dq" }, "quoted" }, { { "user", "sq" }, "single" },
+        { { "user", "unmatched" }, "\"open" }, { { "user", "semi" }, "abc ; not a comment" },
+        { { "user", "eq" }, "b=c" }, { { "user", "no equals sign here" }, "<default>" },
+        { { "user", "dup" }, "first" }, { { "user", "empty" }, "" },
+        { { "user", "onlyinsecond" }, "<default>" }, // only the first section of a name counts
+        { { "spaced", "lf" }, "only" }, { { "\x95\x5c", "\x83\x5c" }, "trail 5c key" },
+        { { "\x89\x5d", "k" }, "trail 5d section" }, { { "\x89\x5d", "last" }, "no newline" },
+        { { "\x89\x7d", "k" }, "<default>" }, // a trail byte is not case-folded
+        { { "SYSTEM", "k" }, "<default>" }, { { "USER", "none" }, "<default>" } };
     for (const auto& [name, value] : cases)
-        EXPECT_EQ(read(name[0], name[1]), value) << name[0].constData() << "/" << name[1].constData();
+        EXPECT_EQ(read(name[0], name[1]), value)
+            << name[0].constData() << "/" << name[1].constData();
     // A folder where the file should be reads as missing.
     EXPECT_EQ(getProfileString("user", "dq", "", 255, m_dir.path()), "");
 }
@@ -91,13 +77,13 @@ TEST_F(ProfileTest, LongValueIsCutWithoutBreakingACharacter)
     EXPECT_EQ(read("S", "k"), QByteArray(253, 'a'));
 
     // A line past the bound reads as if it ended there: {line, key, value}.
-    const std::array<QByteArray, 3> rows[] = {
-        {"n=" + QByteArray(kLine - 2, 'n'), "n", QByteArray(kLine - 2, 'n')},
-        {"o=" + QByteArray(kLine - 1, 'o'), "o", QByteArray(kLine - 2, 'o')},
-        {"w=" + QByteArray(kLine - 3, 'w') + "\x95\x5d=x", "w", QByteArray(kLine - 3, 'w')},
-        {"q=\"" + QByteArray(kLine, 'q') + '"', "q", '"' + QByteArray(kLine - 3, 'q')},
-        {"t=" + QByteArray(kLine - 4, 't') + "  tail", "t", QByteArray(kLine - 4, 't')},
-        {QByteArray(kLine, ' ') + "h=hidden", "h", "<default>"}};
+    const std::array<QByteArray, 3> rows[]
+        = { { "n=" + QByteArray(kLine - 2, 'n'), "n", QByteArray(kLine - 2, 'n') },
+              { "o=" + QByteArray(kLine - 1, 'o'), "o", QByteArray(kLine - 2, 'o') },
+              { "w=" + QByteArray(kLine - 3, 'w') + "\x95\x5d=x", "w", QByteArray(kLine - 3, 'w') },
+              { "q=\"" + QByteArray(kLine, 'q') + '"', "q", '"' + QByteArray(kLine - 3, 'q') },
+              { "t=" + QByteArray(kLine - 4, 't') + "  tail", "t", QByteArray(kLine - 4, 't') },
+              { QByteArray(kLine, ' ') + "h=hidden", "h", "<default>" } };
     QByteArray file = "[S]\r\n";
     for (const auto& row : rows)
         file += row[0] + "\r\n";
@@ -108,71 +94,31 @@ TEST_F(ProfileTest, LongValueIsCutWithoutBreakingACharacter)
 
 TEST_F(ProfileTest, WriteMakesAPrivateCrLfFileThenKeepsEveryOtherLineAndTheFilesMode)
 {
-    EXPECT_EQ(write({{"USER", "HOUKOKU", "\x83\x67\x83\x8b"}, {"USER", "USERID", " lead"}}),
-              "[USER]\r\nHOUKOKU=\x83\x67\x83\x8b\r\nUSERID= lead\r\n");
+    EXPECT_EQ(write({ { "USER", "HOUKOKU", "\x83\x67\x83\x8b" }, { "USER", "USERID", " lead" } }),
+        "[USER]\r\nHOUKOKU=\x83\x67\x83\x8b\r\nUSERID= lead\r\n");
     EXPECT_EQ(read("USER", "USERID"), "lead");
     EXPECT_EQ(testsupport::fileMode(path()), 0600u);
-    EXPECT_EQ(testsupport::entriesOf(m_dir.path()), QStringList{QStringLiteral("test.ini")}) << "no temporary file";
+    EXPECT_EQ(testsupport::entriesOf(m_dir.path()), QStringList { QStringLiteral("test.ini") })
+        << "no temporary file";
 
-    ASSERT_TRUE(writeBytes(path(), "; keep me\r\n[user]\r\nhoukoku=old\r\nunknown=1\n\r\n[OTHER]\r\nx=y"));
-    ASSERT_TRUE(QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-    EXPECT_EQ(write({{"USER", "HOUKOKU", "new"}, {"USER", "ADDED", "a"}, {"OTHER", "z", "w"}, {"NEW", "k", "v"}}),
-              "; keep me\r\n[user]\r\nHOUKOKU=new\r\nunknown=1\nADDED=a\r\n\r\n"
-              "[OTHER]\r\nx=y\r\nz=w\r\n[NEW]\r\nk=v\r\n");
+    ASSERT_TRUE(
+        writeBytes(path(), "; keep me\r\n[user]\r\nhoukoku=old\r\nunknown=1\n\r\n[OTHER]\r\nx=y"));
+    ASSERT_TRUE(
+        QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    EXPECT_EQ(write({ { "USER", "HOUKOKU", "new" }, { "USER", "ADDED", "a" }, { "OTHER", "z", "w" },
+                  { "NEW", "k", "v" } }),
+        "; keep me\r\n[user]\r\nHOUKOKU=new\r\nunknown=1\nADDED=a\r\n\r\n"
+        "[OTHER]\r\nx=y\r\nz=w\r\n[NEW]\r\nk=v\r\n");
     EXPECT_EQ(testsupport::fileMode(path()), 0640u);
 }
 
 TEST_F(ProfileTest, RefusesTextThatWouldBreakTheFile)
 {
     ASSERT_TRUE(writeBytes(path(), "[S]\r\nk=old\r\n"));
-    for (const auto& [section, key, value] : {std::array<QByteArray, 3>{"S", "k", "a\r\n[X]\r\ny=z"},
-                                              {"S", "k", "a\nb"}, {"S", "a=b", "v"}, {"S]", "k", "v"}, {"", "k", "v"}})
-        EXPECT_EQ(writeProfileString(section, key, value, path()), EINVAL) << section.constData() << key.constData();
+    for (const auto& [section, key, value] :
+        { std::array<QByteArray, 3> { "S", "k", "a\r\n[X]\r\ny=z" }, { "S", "k", "a\nb" },
+            { "S", "a=b", "v" }, { "S]", "k", "v" }, { "", "k", "v" } })
+        EXPECT_EQ(writeProfileString(section, key, value, path()), EINVAL)
+            << section.constData() << key.constData();
     EXPECT_EQ(readBytes(path()), "[S]\r\nk=old\r\n");
-}
-
-// 64 MiB, a 32 MiB line among them: found by a child with 4 MiB to spare
-// (holding the file or that line would not fit), refused by a rewrite. A
-// child too short of memory to rewrite a smaller file is told so.
-TEST_F(ProfileTest, ReadsAHugeFileInBoundedMemoryAndAWriteOutOfMemoryGivesEnomem)
-{
-#if defined(__SANITIZE_ADDRESS__) || (defined(__has_feature) && __has_feature(address_sanitizer))
-    GTEST_SKIP() << "AddressSanitizer reserves more address space than any cap here";
-#endif
-    {
-        QFile file(path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write("; " + QByteArray(32 << 20, 'c') + "\r\n"), (32 << 20) + 4);
-        ASSERT_EQ(file.write(QByteArray("junk=" + QByteArray(57, 'j') + "\r\n").repeated(1 << 19)), 32 << 20);
-        ASSERT_GT(file.write("[USER]\r\nHOUKOKU=found\r\n"), 0);
-    }
-    // noexcept: an escaping exception ends the child instead of running the
-    // other tests in it.
-    EXPECT_EQ(testsupport::statusOfChild(
-                  [&]() noexcept { return limitAddressSpace(4 << 20) && read("USER", "HOUKOKU") == "found"; }),
-              0);
-    const qint64 size = QFileInfo(path()).size();
-    EXPECT_EQ(writeProfileString("USER", "HOUKOKU", "new", path()), EFBIG);
-    EXPECT_EQ(QFileInfo(path()).size(), size);
-
-    // Within the size limit, beyond the child's memory.
-    const QString small = m_dir.filePath(QStringLiteral("small.ini"));
-    ASSERT_TRUE(writeBytes(small, "[S]\r\nk=old\r\n") && QFile::resize(small, 8 << 20));
-    EXPECT_EQ(testsupport::statusOfChild([&]() noexcept {
-        return limitAddressSpace(1 << 20) && writeProfileString("S", "k", "new", small) == ENOMEM
-               && getProfileString("S", "k", "", 255, small) == "old";
-    }), 0);
-}
-
-TEST_F(ProfileTest, RewritesAFileUpToTheLimitAndLeavesALargerOneUntouched)
-{
-    for (const auto& [size, rc, start] : {std::tuple<qint64, int, QByteArray>{kWriteLimit, 0, "[S]\r\nk=new\r\n"},
-                                          {kWriteLimit + 1, EFBIG, "[S]\r\nk=old\r\n"}}) {
-        ASSERT_TRUE(writeBytes(path(), "[S]\r\nk=old\r\n") && QFile::resize(path(), size));
-        EXPECT_EQ(writeProfileString("S", "k", "new", path()), rc) << size;
-        const QByteArray after = readBytes(path());
-        EXPECT_TRUE(after.startsWith(start)) << size;
-        EXPECT_EQ(after.size(), size);
-        EXPECT_EQ(testsupport::entriesOf(m_dir.path()), QStringList{QStringLiteral("test.ini")});
-    }
 }
