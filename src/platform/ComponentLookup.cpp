@@ -1,8 +1,28 @@
 #include "platform/ComponentLookup.h"
 
+#include "platform/Folders.h"
+
+#include <QFileInfo>
 #include <QLibrary>
 
 namespace platform {
+
+// The system's own search for the component, when it is not beside the
+// program: its path, or empty.
+QString findOnSystem(const ComponentName& component);
+
+QString ComponentLookup::find(const ComponentName& component) const
+{
+    const QString name = QString::fromLatin1(component.fileName);
+    if (!programFolder.isEmpty()) {
+        const QString local = joinPath(programFolder, name);
+        if (QFileInfo(local).isFile())
+            return local;
+    }
+    if (!searchSystem)
+        return QString();
+    return findOnSystem(component);
+}
 
 bool loadComponent(
     const ComponentLookup& lookup, const ComponentName& component, QString& path, QString& error)
