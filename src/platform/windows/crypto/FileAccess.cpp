@@ -8,8 +8,8 @@
 #include <vector>
 #include <windows.h>
 
-// The kernel32 functions themselves. Opened without FILE_SHARE_DELETE, so
-// the system refuses to delete a file open here, as the callers expect.
+// The kernel32 functions themselves. A file open for reading here does not
+// share delete, so the system refuses to delete it, as the callers expect.
 namespace platform {
 namespace {
 
@@ -117,7 +117,9 @@ public:
 
     std::unique_ptr<FileStream> createAlways(const QString& path, int& error) override
     {
-        return open(path, GENERIC_WRITE, 0, CREATE_ALWAYS, error);
+        // Sharing delete: the output reader decrypts into a file it holds
+        // open with delete-on-close, which no other open may refuse to share.
+        return open(path, GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_ALWAYS, error);
     }
 
     int removeFile(const QString& path) override
