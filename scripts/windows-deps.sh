@@ -73,7 +73,8 @@ build_qt() {
   rm -rf "$build"
   # Debian strips the wintab sources, so no tablet support; nothing we do needs
   # the network, SQL, D-Bus, XML or printing. (OpenGL stays: 6.4.2's windows
-  # platform plugin does not build without it.)
+  # platform plugin does not build without it, nor without Direct2D, whose
+  # absence leaves the DirectWrite font database out of Gui.)
   cmake -S "$src" -B "$build" -G Ninja -Wno-dev \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH=/usr \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
@@ -81,7 +82,7 @@ build_qt() {
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
     -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF \
     -DFEATURE_xml=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF \
-    -DFEATURE_direct2d=OFF -DFEATURE_tabletevent=OFF -DFEATURE_testlib=ON \
+    -DFEATURE_tabletevent=OFF -DFEATURE_testlib=ON \
     -DFEATURE_gui=ON -DFEATURE_widgets=ON -DFEATURE_style_windowsvista=ON \
     -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF \
     -DFEATURE_system_freetype=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
