@@ -141,7 +141,9 @@ struct Snapshot {
     }
 };
 
-int openSource(const QString& source, Handle& in, Snapshot& before)
+// Opens source and checks target before anything is written.
+int openSource(
+    const QString& source, const QString& target, Handle& in, Snapshot& before, bool& exists)
 {
     const DWORD found = ::GetFileAttributesW(win::wide(source).c_str());
     if (found == INVALID_FILE_ATTRIBUTES)
@@ -153,7 +155,9 @@ int openSource(const QString& source, Handle& in, Snapshot& before)
         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in.valid())
         return win::lastErrno();
-    return ::GetFileInformationByHandle(in.get(), &before.info) ? 0 : win::lastErrno();
+    if (!::GetFileInformationByHandle(in.get(), &before.info))
+        return win::lastErrno();
+    return checkTarget(target, exists);
 }
 
 int copyContent(HANDLE in, const Snapshot& before, HANDLE out, const CopyProgress& progress)
@@ -194,10 +198,8 @@ int copyFile(
 {
     Handle in;
     Snapshot before;
-    if (const int rc = openSource(source, in, before); rc != 0)
-        return rc;
     bool exists = false;
-    if (const int rc = checkTarget(target, exists); rc != 0)
+    if (const int rc = openSource(source, target, in, before, exists); rc != 0)
         return rc;
     return replaceFile(
         target, [&](HANDLE out) { return copyContent(in.get(), before, out, progress); });
@@ -208,10 +210,8 @@ int copyFileUnsynced(
 {
     Handle in;
     Snapshot before;
-    if (const int rc = openSource(source, in, before); rc != 0)
-        return rc;
     bool exists = false;
-    if (const int rc = checkTarget(target, exists); rc != 0)
+    if (const int rc = openSource(source, target, in, before, exists); rc != 0)
         return rc;
     const std::wstring name = win::wide(target);
     if (exists && (::GetFileAttributesW(name.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
