@@ -88,6 +88,12 @@ Result plan(const Command& cmd, CabReader& reader, Cp932Codec& codec, std::vecto
     for (NamedFile& file : named) {
         if (!isSelected(cmd.specs, file.parts))
             continue;
+        // A name this system cannot hold as it stands could meet another
+        // once written (Windows drops a trailing "."); only what is written
+        // counts, CabList and CabReadFile take it.
+        for (const std::string& part : file.parts)
+            if (!sys::canHoldName(part))
+                return fail(Status::UnsafeName, file.name);
         std::string target = under(cmd.folder, file.name);
         sys::FileInfo existing;
         bool clash = !targets.insert(target).second || sys::linkInfo(target, existing);

@@ -172,7 +172,10 @@ bool toFiletime(std::time_t seconds, FILETIME& out)
 void fill(DWORD attributes, DWORD reparseTag, DWORD sizeHigh, DWORD sizeLow,
     const FILETIME& written, FileInfo& out)
 {
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(reparseTag))
+    // A name surrogate (symbolic link, junction) leads elsewhere. Tag 0 is
+    // no tag at all: the system could not tell, so it counts as a link too
+    // (Wine shows a Linux link so).
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && (reparseTag == 0 || IsReparseTagNameSurrogate(reparseTag)))
         out.kind = Kind::Link;
     else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         out.kind = Kind::Folder;
@@ -249,6 +252,27 @@ OVERLAPPED at(uint64_t offset)
 constexpr size_t kMaxChunk = 1u << 30;
 
 } // namespace
+
+bool canHoldName(std::string_view part)
+{
+    if (part.empty() || part.back() == '.' || part.back() == ' ')
+        return false;
+    for (const char c : part)
+        if (static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"|?*").find(c) != std::string_view::npos)
+            return false;
+    // A device name, with or without an extension.
+    std::string stem(part.substr(0, part.find('.')));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.pop_back();
+    for (char& c : stem)
+        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    static const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* device : devices)
+        if (stem == device)
+            return false;
+    return !(stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '1'
+             && stem[3] <= '9');
+}
 
 std::string slashPath(std::string path)
 {
@@ -720,6 +744,11 @@ bool renameNoReplace(const char* from, const char* to)
 }
 
 } // namespace
+
+bool canHoldName(std::string_view)
+{
+    return true;
+}
 
 std::string slashPath(std::string path)
 {

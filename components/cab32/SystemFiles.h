@@ -20,6 +20,12 @@ namespace cab32::sys {
 // "\", which no name there may hold.
 std::string slashPath(std::string path);
 
+// Whether one part of a path (a folder or file name, UTF-8) can be a name
+// on this system as it stands. Linux: anything. Windows: no control
+// character, none of <>:"|?*, no trailing "." or " " (the system would drop
+// it, so two names would meet) and no device name (CON, NUL, COM1, ...).
+bool canHoldName(std::string_view part);
+
 enum class Kind { None, File, Folder, Link, Other };
 
 struct FileInfo {

@@ -88,14 +88,17 @@
  *   is CAB32_ERROR_UNSAFE_NAME; a name that is a file and also a folder of
  *   another name ("x" and "x\y") is CAB32_ERROR_EXISTS, whatever -o says;
  *   CabList and CabReadFile also refuse a name given twice with
- *   CAB32_ERROR_EXISTS. An empty name is a damaged header.
+ *   CAB32_ERROR_EXISTS. An empty name is a damaged header. On Windows -x
+ *   also refuses, with CAB32_ERROR_UNSAFE_NAME, a selected name that the
+ *   system cannot hold as it stands (a control character, one of <>:"|?*,
+ *   a trailing "." or " ", a device name such as CON or NUL).
  */
 
 #ifdef __cplusplus
 extern "C" {
 #endif
 
-#if defined(__GNUC__)
+#if defined(__GNUC__) && defined(__ELF__) /* visibility is an ELF notion; the DLL exports by its .def */
 #define CAB32_API __attribute__((visibility("default")))
 #else
 #define CAB32_API

@@ -36,7 +36,7 @@
 extern "C" {
 #endif
 
-#if defined(__GNUC__)
+#if defined(__GNUC__) && defined(__ELF__) /* visibility is an ELF notion; the DLL exports by its .def */
 #define CAPICOM_API __attribute__((visibility("default")))
 #else
 #define CAPICOM_API
