@@ -11,7 +11,6 @@
 namespace {
 
 const QChar kQuote = QLatin1Char('"');
-const QString kSep = QStringLiteral("/");
 const QString kFailure = QStringLiteral("圧縮解凍処理にに失敗しました。Error Code:0x");
 
 QString notFound(const QString& path)
@@ -21,7 +20,9 @@ QString notFound(const QString& path)
 
 QString noSeparator(const QString& path)
 {
-    return QStringLiteral("パスにフォルダーの区切り \"/\" がありません。(%1)").arg(path);
+    return QStringLiteral("パスにフォルダーの区切り \"%1\" がありません。(%2)")
+        .arg(platform::pathSeparator())
+        .arg(path);
 }
 
 } // namespace
@@ -111,7 +112,7 @@ bool clsCab32::buildCompress(Runtime& runtime, QString& command) const
     if (input.isDir()) {
         command += kQuote + (m_outFile.isEmpty() ? m_inFile + QStringLiteral(".cab") : m_outFile) + kQuote;
         // Appended even when InFile already ends in one.
-        command += QLatin1Char(' ') + kQuote + m_inFile + kSep + kQuote;
+        command += QLatin1Char(' ') + kQuote + m_inFile + platform::pathSeparator() + kQuote;
         command += QStringLiteral(" *.*");
         return true;
     }
@@ -155,8 +156,9 @@ QString clsCab32::methodSwitch() const
     }
 }
 
-// Scans from the end for the last "/", noting the last "." on the way. A
-// path with no "/" runs the position down to 0, which is the runtime error.
+// Scans from the end for the last separator, noting the last "." on the
+// way. A path with none runs the position down to 0, which is the runtime
+// error.
 std::optional<QString> clsCab32::FncSplitPath(const QString& strPath, QString& strBaseName,
                                               QString& strFileName)
 {
@@ -167,7 +169,7 @@ std::optional<QString> clsCab32::FncSplitPath(const QString& strPath, QString& s
     qsizetype extension = 0;
     // Character at 1-based position p; position 0 does not exist.
     auto at = [&strPath](qsizetype p) { return strPath.at(p - 1); };
-    while (!(i < n && at(n - i) == QLatin1Char('/'))) {
+    while (!(i < n && platform::isPathSeparator(at(n - i)))) {
         ++i;
         if (n - i < 1)
             return std::nullopt;
@@ -181,7 +183,9 @@ std::optional<QString> clsCab32::FncSplitPath(const QString& strPath, QString& s
 
 QString clsCab32::FncGetSep(const QString& strText)
 {
-    return strText.endsWith(kSep) ? QString() : kSep;
+    return !strText.isEmpty() && platform::isPathSeparator(strText.back())
+        ? QString()
+        : QString(platform::pathSeparator());
 }
 
 QString clsCab32::InFile() const { return m_inFile; }

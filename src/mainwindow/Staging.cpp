@@ -3,6 +3,7 @@
 
 #include "mainwindow/Leftovers.h"
 #include "mainwindow/RunFailure.h"
+#include "mainwindow/TargetFileList.h"
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/FileCopy.h"
@@ -124,7 +125,7 @@ void OutputRun::FncMoveFile(QString& strErrMsg, bool& blnOK)
     };
     for (int index = 0; index < m_window.fileCount(); ++index) {
         const QString source = m_window.filePath(index);
-        const QString fileName = source.mid(source.lastIndexOf(QLatin1Char('/')) + 1);
+        const QString fileName = TargetFileList::fileNamePart(source);
         NameParts parts;
         if (!splitName(fileName, parts)) {
             runfailure::setFirst(strErrMsg, kNoExtension + QStringLiteral("\r\n") + source);

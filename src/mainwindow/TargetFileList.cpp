@@ -2,6 +2,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/FileTests.h"
+#include "platform/Folders.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -165,7 +166,10 @@ void TargetFileList::deleteSelected()
 
 QString TargetFileList::fileNamePart(const QString& strPath)
 {
-    return strPath.mid(strPath.lastIndexOf(QLatin1Char('/')) + 1);
+    qsizetype start = strPath.size();
+    while (start > 0 && !platform::isPathSeparator(strPath.at(start - 1)))
+        --start;
+    return strPath.mid(start);
 }
 
 QString TargetFileList::unsupportedNameMessage(const QString& strPath)

@@ -6,7 +6,7 @@
 #include "platform/Cp932.h"
 #include "platform/OpenSupport.h"
 #include "platform/crypto/FileAccess.h"
-#include "platform/crypto/OpenSslCryptoProvider.h"
+#include "platform/crypto/CryptoProvider.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -151,12 +151,11 @@ bool OutputReader::decrypt(Failure& failure)
                 QStringLiteral("cannot make a temporary folder"), temp, error));
 
     // A key container of its own in the work folder: file mode needs a
-    // context but no key pair, and the user's container stays untouched.
-    platform::OpenSslCryptoProvider::Options options;
-    options.keyFolder = m_work.path() + QStringLiteral("/key");
+    // context but no key pair, and the user's container stays untouched
+    // (Windows: the system's default container, which file mode only opens).
     const QString outName = m_work.path() + QStringLiteral("/cabinet");
     clsCryptFile::Environment environment;
-    environment.provider = std::make_shared<platform::OpenSslCryptoProvider>(options);
+    environment.provider = platform::makeCryptoProvider(m_work.path() + QStringLiteral("/key"));
     environment.files = std::make_shared<UnnamedOutput>(outName, m_cabinet.componentPath());
     environment.componentLookup = m_components;
     clsCryptFile crypt(std::move(environment));

@@ -29,8 +29,11 @@ bool loadComponent(
 {
     path = lookup.find(component);
     if (path.isEmpty()) {
-        error = QStringLiteral("%1 (%2) が見つかりません。")
-                    .arg(QLatin1String(component.dllName), QLatin1String(component.fileName));
+        // Where the file is the DLL itself, its name once.
+        const QLatin1String dll(component.dllName), file(component.fileName);
+        error = dll.compare(file, Qt::CaseInsensitive) == 0
+            ? QStringLiteral("%1 が見つかりません。").arg(dll)
+            : QStringLiteral("%1 (%2) が見つかりません。").arg(dll, file);
         return false;
     }
     QLibrary library(path);

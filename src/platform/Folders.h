@@ -12,6 +12,14 @@ QString programFolder();
 // trailing "/".
 QString documentsFolder();
 
+// The separator joinPath puts between a folder and a name: "/", on
+// Windows "\".
+QChar pathSeparator();
+
+// Whether c separates folders in a path: "/", and on Windows "\" too (paths
+// from Qt's dialogs and drops use "/" there as well).
+bool isPathSeparator(QChar c);
+
 // folder + "/" + name, without doubling a "/" that folder already ends in.
 QString joinPath(const QString& folder, const QString& name);
 

@@ -40,6 +40,16 @@ QString documentsFolder()
     return withoutTrailingSlash(QDir::homePath());
 }
 
+QChar pathSeparator()
+{
+    return QLatin1Char('/');
+}
+
+bool isPathSeparator(QChar c)
+{
+    return c == QLatin1Char('/');
+}
+
 QString joinPath(const QString& folder, const QString& name)
 {
     if (folder.endsWith(QLatin1Char('/')))

@@ -41,9 +41,19 @@ QString documentsFolder()
     return withoutTrailingSeparator(QDir::toNativeSeparators(QDir::homePath()));
 }
 
+QChar pathSeparator()
+{
+    return QLatin1Char('\\');
+}
+
+bool isPathSeparator(QChar c)
+{
+    return c == QLatin1Char('\\') || c == QLatin1Char('/');
+}
+
 QString joinPath(const QString& folder, const QString& name)
 {
-    if (folder.endsWith(QLatin1Char('\\')) || folder.endsWith(QLatin1Char('/')))
+    if (!folder.isEmpty() && isPathSeparator(folder.back()))
         return folder + name;
     return folder + QLatin1Char('\\') + name;
 }

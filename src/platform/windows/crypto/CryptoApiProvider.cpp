@@ -3,8 +3,10 @@
 #include "platform/Cp932.h"
 
 #include <vector>
-#include <wincrypt.h>
+
 #include <windows.h>
+
+#include <wincrypt.h>
 
 // CryptoAPI itself, with the "Microsoft Base Cryptographic Provider v1.0" on
 // the user's default key container. Handles pass through unchanged.
