@@ -9,5 +9,12 @@ struct FakeCab32State {
     void* hwnd;
 };
 
+// What the fake exports (a DLL without a .def exports everything).
+#if defined(__ELF__)
+#define FAKE_CAB32_API __attribute__((visibility("default")))
+#else
+#define FAKE_CAB32_API
+#endif
+
 // Defined in the fake component; reset it before each use.
-extern "C" __attribute__((visibility("default"))) FakeCab32State* fake_cab32_state();
+extern "C" FAKE_CAB32_API FakeCab32State* fake_cab32_state();

@@ -15,6 +15,13 @@
 namespace {
 
 const QString kFailure = QStringLiteral("圧縮解凍処理にに失敗しました。Error Code:0x");
+const QString kLibrary = QString::fromLatin1(platform::kCab32.fileName);
+
+// The rows write "/" for the system's separator ("\" on Windows).
+QString sep(QString text)
+{
+    return text.replace(QLatin1Char('/'), platform::pathSeparator());
+}
 
 struct Owner : CabOwner {
     std::int32_t hwnd() const override { return 0x1234; }
@@ -26,7 +33,7 @@ class clsCab32Test : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_fake.setFileName(platform::programFolder() + "/fakecab/libcab32.so");
+        m_fake.setFileName(platform::programFolder() + "/fakecab/" + kLibrary);
         ASSERT_TRUE(m_fake.load()) << m_fake.errorString().toStdString();
         m_state = reinterpret_cast<FakeCab32State* (*)()>(m_fake.resolve("fake_cab32_state"))();
         testsupport::writeBytes(m_dir.filePath("Temp/a.txt"), "a");
@@ -42,15 +49,16 @@ protected:
         *m_state = FakeCab32State{isCabinet, 0, {}, nullptr};
         clsCab32 cab(platform::ComponentLookup{
             folder.startsWith('@') ? m_dir.path() + folder.mid(1) : platform::programFolder() + '/' + folder, false});
-        cab.setInFile(QString(inFile).replace("@", m_dir.path()));
-        cab.setOutFile(QString(outFile).replace("@", m_dir.path()));
+        cab.setInFile(sep(inFile).replace("@", m_dir.path()));
+        cab.setOutFile(sep(outFile).replace("@", m_dir.path()));
         return cab;
     }
 
     void expectCommand(clsCab32 cab, QByteArray expected)
     {
         EXPECT_TRUE(cab.Cabcmp(&m_owner)) << cab.GetErrMsg().toStdString();
-        EXPECT_EQ(QByteArray(m_state->command), expected.replace("@", platform::toCp932(m_dir.path())));
+        EXPECT_EQ(QByteArray(m_state->command),
+                  expected.replace('/', platform::pathSeparator().toLatin1()).replace("@", platform::toCp932(m_dir.path())));
     }
 
     QLibrary m_fake;
@@ -114,14 +122,15 @@ TEST_F(clsCab32Test, ShowsEachFailureAndKeepsTheFirstText)
     EXPECT_EQ(cab.GetErrMsg(), kFailure + "FFFFFFFF") << "never cleared, never replaced";
     // Failures before the component runs, each on a new object; the
     // component is found and loaded first.
-    testsupport::writeBytes(m_dir.filePath("broken/libcab32.so"), "not a shared library");
-    QLibrary broken(m_dir.filePath("broken/libcab32.so"));
+    testsupport::writeBytes(m_dir.filePath("broken/" + kLibrary), "not a shared library");
+    QLibrary broken(m_dir.filePath("broken/" + kLibrary));
     EXPECT_FALSE(broken.load());
     const std::tuple<const char*, const char*, int, const CabOwner*, QString> failures[] = {
-        {"fakecab", "@/missing", 0, &m_owner, "ファイルが見つかりません。(@/missing)"},
-        {"fakecab", "p.cab", 1, &m_owner, "パスにフォルダーの区切り \"/\" がありません。(p.cab)"},
+        {"fakecab", "@/missing", 0, &m_owner, sep("ファイルが見つかりません。(@/missing)")},
+        {"fakecab", "p.cab", 1, &m_owner, sep("パスにフォルダーの区切り \"/\" がありません。(p.cab)")},
         {"fakecab", "@/Temp", 0, nullptr, "オーナー ウィンドウが指定されていません。"},
-        {"@", "@/Temp", 0, &m_owner, "CAB32.DLL (libcab32.so) が見つかりません。"},
+        {"@", "@/Temp", 0, &m_owner,
+         testsupport::onWindows() ? "CAB32.DLL が見つかりません。" : "CAB32.DLL (libcab32.so) が見つかりません。"},
         {"@/broken", "@/Temp", 0, &m_owner, "CAB32.DLL を読み込めません。(" + broken.errorString() + ")"},
         {"fakecab_partial", "@/Temp", 0, &m_owner, "CAB32.DLL に Cab がありません。"}};
     for (const auto& [folder, inFile, isCabinet, owner, text] : failures) {

@@ -23,11 +23,14 @@ TEST(Cab32Api, EachCommandLineGivesItsCodeAndAFailureLeavesNoFile)
     ASSERT_TRUE(QDir().mkpath(dir.filePath("big")) && huge.open(QIODevice::WriteOnly));
     ASSERT_TRUE(huge.resize(65535 * 32768LL + 1));
     // Names the receiver's Windows takes for one: one CP932 spelling, or no case.
+    // Windows itself takes the last three pairs for one name: there a folder
+    // cannot hold both, so only the first pair is tried.
     const char* const twice[] = {"〜テスト〜.txt|～テスト～.txt", "Ａ.txt|ａ.txt", "a.TXT|A.txt", "д/Ⅱ.txt|Д/ⅱ.txt"};
-    for (int pair = 0; pair < 4; ++pair)
+    const int pairs = testsupport::onWindows() ? 1 : 4;
+    for (int pair = 0; pair < pairs; ++pair)
         for (const QString& name : QString(twice[pair]).split('|'))
             cabtest::putFile(dir.filePath("twice/%1/%2").arg(pair).arg(name), name.toUtf8());
-    const std::pair<QString, int> rows[] = {
+    std::vector<std::pair<QString, int>> rows = {
         {R"(-a "@/out.cab" "@/表ソ/" "missing.txt")", CAB32_ERROR_NOT_FOUND},
         {R"(-a "@/out.cab" "@/nowhere/" *.*)", CAB32_ERROR_NOT_FOUND},
         {R"(-a "@/out.cab" "@/表ソ/" "../a.txt")", CAB32_ERROR_NAME},
@@ -36,9 +39,6 @@ TEST(Cab32Api, EachCommandLineGivesItsCodeAndAFailureLeavesNoFile)
         {R"(-a "@/out.cab" "@/big/" *.*)", CAB32_ERROR_LIMIT},
         {R"(-a "@/old.cab" "@/表ソ/" *.*)", CAB32_ERROR_EXISTS},
         {R"(-a -r "@/out.cab" "@/twice/0/" *.*)", CAB32_ERROR_DUPLICATE},
-        {R"(-a -r "@/out.cab" "@/twice/1/" *.*)", CAB32_ERROR_DUPLICATE},
-        {R"(-a -r "@/out.cab" "@/twice/2/" *.*)", CAB32_ERROR_DUPLICATE},
-        {R"(-a -r "@/out.cab" "@/twice/3/" *.*)", CAB32_ERROR_DUPLICATE},
         {R"(-a -o "@/file/out.cab" "@/表ソ/" *.*)", CAB32_ERROR_WRITE},
         {R"(-a -o "@/nowhere/out.cab" "@/表ソ/" *.*)", CAB32_ERROR_WRITE},
         {R"(-a -o "@" "@/表ソ/" *.*)", CAB32_ERROR_WRITE},  // a folder of that name
@@ -50,6 +50,8 @@ TEST(Cab32Api, EachCommandLineGivesItsCodeAndAFailureLeavesNoFile)
         {R"(-a -r -o "@/ok.cab" "@/表ソ/" )" + x + "/" + y, CAB32_OK},
         {R"(-A -R -O -MZ  "@/ok.cab" "@/表ソ/" "a.txt")", CAB32_OK},
     };
+    for (int pair = 1; pair < pairs; ++pair)
+        rows.emplace_back(QString(R"(-a -r "@/out.cab" "@/twice/%1/" *.*)").arg(pair), CAB32_ERROR_DUPLICATE);
     for (const auto& [command, code] : rows)
         EXPECT_EQ(cabtest::cab(QString(command).replace("@", dir.path())), code) << command.toStdString();
     for (const char* bad :
@@ -59,9 +61,12 @@ TEST(Cab32Api, EachCommandLineGivesItsCodeAndAFailureLeavesNoFile)
         EXPECT_EQ(Cab(nullptr, bad, nullptr, 0), CAB32_ERROR_COMMAND) << bad;
     // The text names the second name, folder and all, as it would be stored.
     char text[80] = "";
-    const QByteArray clash = platform::toCp932(QString(R"(-a -r "@/out.cab" "@/twice/3/")").replace("@", dir.path()));
+    const QByteArray clash = platform::toCp932(
+        QString(R"(-a -r "@/out.cab" "@/twice/%1/")").arg(pairs - 1).replace("@", dir.path()));
     EXPECT_EQ(Cab(nullptr, clash.constData(), text, sizeof text), CAB32_ERROR_DUPLICATE);
-    EXPECT_EQ(QByteArray(text), "two files would be stored under one name: " + platform::toCp932(QStringLiteral("д\\Ⅱ.txt")));
+    EXPECT_EQ(QByteArray(text), "two files would be stored under one name: "
+                                    + platform::toCp932(testsupport::onWindows() ? QStringLiteral("～テスト～.txt")
+                                                                                 : QStringLiteral("д\\Ⅱ.txt")));
     EXPECT_EQ(testsupport::entriesOf(dir.path()), (QStringList{"big", "file", "ok.cab", "old.cab", "twice", "表ソ"}));
     EXPECT_EQ(testsupport::readBytes(dir.filePath("old.cab")), QByteArray("previous"));
     const auto layout = cabtest::readLayout(testsupport::readBytes(dir.filePath("ok.cab")));

@@ -26,7 +26,10 @@ int extract(const QString& archive, const QString& target, const char* switches 
 // written; a damaged cabinet stops at the damaged file.
 TEST(Cab32Extract, EachHostileCabinetFailsWithItsCodeAndWritesNothingOutside)
 {
-    const struct {
+    // "表.." ends in "." and so cannot be a folder name on Windows: -x
+    // refuses it there, CabList still lists it.
+    const bool windows = testsupport::onWindows();
+    struct Row {
         const char* file;
         int code;
         int mode1;
@@ -34,13 +37,15 @@ TEST(Cab32Extract, EachHostileCabinetFailsWithItsCodeAndWritesNothingOutside)
         int listed;
         bool targetMade;
         QStringList written;
-    } rows[] = {
+    };
+    const Row rows[] = {
         {"dotdot-name.cab", CAB32_ERROR_UNSAFE_NAME, 1, 1, CAB32_ERROR_UNSAFE_NAME, false, {}},
         {"nested-dotdot-name.cab", CAB32_ERROR_UNSAFE_NAME, 1, 1, CAB32_ERROR_UNSAFE_NAME, false, {}},
         {"absolute-name.cab", CAB32_ERROR_UNSAFE_NAME, 1, 1, CAB32_ERROR_UNSAFE_NAME, false, {}},
         {"slash-absolute-name.cab", CAB32_ERROR_UNSAFE_NAME, 1, 1, CAB32_ERROR_UNSAFE_NAME, false, {}},
         {"drive-letter-name.cab", CAB32_ERROR_UNSAFE_NAME, 1, 1, CAB32_ERROR_UNSAFE_NAME, false, {}},
-        {"trail-byte-dotdot-name.cab", CAB32_OK, 1, 1, CAB32_OK, true, {"表../ok.txt"}},
+        windows ? Row{"trail-byte-dotdot-name.cab", CAB32_ERROR_UNSAFE_NAME, 1, 1, CAB32_OK, false, {}}
+                : Row{"trail-byte-dotdot-name.cab", CAB32_OK, 1, 1, CAB32_OK, true, {"表../ok.txt"}},
         {"truncated.cab", CAB32_ERROR_DAMAGED, 1, 0, CAB32_ERROR_DAMAGED, true, {}},
         {"truncated-header.cab", CAB32_ERROR_DAMAGED, 0, 0, CAB32_ERROR_DAMAGED, false, {}},
         {"bad-checksum.cab", CAB32_ERROR_DAMAGED, 1, 0, CAB32_ERROR_DAMAGED, true, {}},

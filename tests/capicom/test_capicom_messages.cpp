@@ -78,7 +78,7 @@ TEST(CapicomMessages, OurMessageFollowsTheLayoutAndDecryptsWithoutTheComponent)
     QTemporaryDir dir;
     ASSERT_TRUE(testsupport::writeBytes(dir.filePath("cipher"), cipher));
     QByteArray plain;
-    EXPECT_EQ(testsupport::runProgram("openssl", {"enc", "-d", "-des-cbc", "-K", key.toHex(), "-iv", iv.toHex(),
+    EXPECT_EQ(testsupport::runLinuxTool("openssl", {"enc", "-d", "-des-cbc", "-K", key.toHex(), "-iv", iv.toHex(),
                                                   "-provider", "legacy", "-provider", "default", "-in",
                                                   dir.filePath("cipher")},
                                       &plain),

@@ -24,7 +24,7 @@ TEST_F(DelPathTest, DeletesAnAbsolutePathOnlyNeverFollowsALinkAndStopsAtAReadOnl
     for (const char* file : {"w/a.txt", "w/.hidden", "w/s1/b.txt", "w/s1/s2/c.txt", "w/s1/s2/.d", "f.txt"})
         ASSERT_TRUE(testsupport::writeBytes(at(file), "keep"));
     ASSERT_TRUE(testsupport::writeBytes(precious, "keep") && QDir().mkpath(at("w/empty"))
-                && QFile::link(at("outside"), at("w/s1/link")));
+                && testsupport::makeLink(at("outside"), at("w/s1/link")));
     EXPECT_TRUE(FncDelPath(at("w"), m_message) && FncDelPath(at("f.txt"), m_message));
     EXPECT_TRUE(m_message.isEmpty());
     EXPECT_EQ(testsupport::entriesOf(m_dir.path()), QStringList{QStringLiteral("outside")});

@@ -49,7 +49,7 @@ TEST_F(StringModeTest, DamagedTextWrongPassPhraseOrNoComponentFailsWithADescript
     run(false, message, QStringLiteral("Zubr"));
     EXPECT_TRUE(m_message.startsWith(QStringLiteral("不正なデータです。"))) << m_message.toStdString();
 
-    ASSERT_TRUE(writeBytes(path("libcapicom.so"), "not a library"));
+    ASSERT_TRUE(writeBytes(path(platform::kCapicom.fileName), "not a library"));
     for (const QString& folder : {m_folder.filePath(QStringLiteral("none")), m_folder.path()}) {
         m_env.componentLookup = platform::ComponentLookup{folder, false};
         for (const bool encrypting : {true, false}) {

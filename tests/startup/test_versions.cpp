@@ -34,7 +34,8 @@ TEST(FncChkDllExist, ReportsTheFirstMissingComponent)
     RecordingMessageBox boxes;
     AppContext context = AppContext::forProcess(&boxes);
     context.components = { folder.path(), false };
-    for (const auto& [missing, library] : { std::pair { "CAB32", "libcab32.so" }, { "CAPICOM", "libcapicom.so" } }) {
+    for (const auto& [missing, component] : { std::pair { "CAB32", platform::kCab32 }, { "CAPICOM", platform::kCapicom } }) {
+        const QString library = QString::fromLatin1(component.fileName);
         EXPECT_FALSE(FncChkDllExist(context));
         ASSERT_EQ(boxes.boxes.size(), 1u);
         EXPECT_EQ(boxes.boxes[0].kind, BoxKind::Error);

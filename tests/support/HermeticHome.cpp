@@ -42,8 +42,10 @@ void enterHermeticHome()
 {
     namespace fs = std::filesystem;
     const char* scratch = std::getenv("TAMBERLOX_TEST_SCRATCH");
-    const fs::path base
-        = scratch != nullptr && *scratch != '\0' ? fs::path(scratch) : fs::temp_directory_path();
+    // Absolute, drive included on Windows: a path from the root alone would
+    // depend on the current drive.
+    const fs::path base = fs::absolute(
+        scratch != nullptr && *scratch != '\0' ? fs::path(scratch) : fs::temp_directory_path());
     fs::create_directories(base); // throws, and the program stops with the reason
     g_home = makeUniqueFolder(base);
     if (g_home.empty()) {

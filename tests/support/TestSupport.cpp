@@ -4,7 +4,10 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
 
 #include <array>
 #include <numeric>
@@ -60,11 +63,53 @@ int runProgram(const QString& program, const QStringList& arguments, QByteArray*
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
+int runLinuxTool(const QString& tool, const QStringList& arguments, QByteArray* output)
+{
+    if (!onWindows())
+        return runProgram(tool, arguments, output);
+    QStringList linuxArguments;
+    for (const QString& argument : arguments) {
+        const bool onZ = argument.size() > 2 && argument.at(0).toUpper() == QLatin1Char('Z')
+            && argument.at(1) == QLatin1Char(':') && (argument.at(2) == QLatin1Char('/') || argument.at(2) == QLatin1Char('\\'));
+        linuxArguments << (onZ ? QDir::fromNativeSeparators(argument.mid(2)) : argument);
+    }
+    // Wine hands back no handle that waits for a Linux program: a shell
+    // notes the exit status when the tool has ended, in a file renamed into
+    // place, and that file's arrival is awaited.
+    QTemporaryDir exchange;
+    const QString linuxExchange = QDir::fromNativeSeparators(exchange.path()).mid(2);
+    const QString script = QStringLiteral(
+        "cd \"$1\" && shift && \"$@\" >output 2>&1; echo $? >status.new && mv status.new status");
+    if (runProgram(QStringLiteral("Z:/bin/sh"),
+            QStringList{QStringLiteral("-c"), script, QStringLiteral("sh"), linuxExchange,
+                QStringLiteral("/usr/bin/") + tool}
+                + linuxArguments)
+        != 0)
+        return -1;
+    const QString status = exchange.filePath(QStringLiteral("status"));
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFileInfo::exists(status) && waited.elapsed() < 600000)
+        QThread::msleep(20);
+    if (output != nullptr)
+        *output = readBytes(exchange.filePath(QStringLiteral("output")));
+    bool ok = false;
+    const int code = readBytes(status).trimmed().toInt(&ok);
+    return ok ? code : -1;
+}
+
+bool makeLink(const QString& target, const QString& link)
+{
+    if (!onWindows())
+        return QFile::link(target, link);
+    return runLinuxTool(QStringLiteral("ln"), {QStringLiteral("-s"), target, link}) == 0;
+}
+
 int cabextract(const QString& archive, const QString& folder, QByteArray* output)
 {
-    return runProgram(QStringLiteral("cabextract"), {QStringLiteral("-q"), QStringLiteral("-e"), QStringLiteral("CP932"),
-                                                     QStringLiteral("-d"), folder, archive},
-                      output);
+    return runLinuxTool(QStringLiteral("cabextract"), {QStringLiteral("-q"), QStringLiteral("-e"), QStringLiteral("CP932"),
+                                                       QStringLiteral("-d"), folder, archive},
+                        output);
 }
 
 unsigned fileMode(const QString& path)

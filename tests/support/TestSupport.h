@@ -5,6 +5,7 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <QSysInfo>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -60,6 +61,12 @@ public:
 
 namespace testsupport {
 
+// The Windows build: rows whose expectation differs there say why.
+inline bool onWindows()
+{
+    return QSysInfo::kernelType() == QLatin1String("winnt");
+}
+
 // The current folder for a scope; the previous one comes back also when an
 // assertion ends the test early.
 class CurrentFolder {
@@ -91,6 +98,17 @@ QMap<QString, QByteArray> filesUnder(const QString& folder);
 // standard output and error are collected into output.
 int runProgram(const QString& program, const QStringList& arguments, QByteArray* output = nullptr,
                const QString& workingFolder = QString());
+
+// Runs one of the independent Linux readers (cabextract, bsdtar, openssl)
+// as runProgram does. The Windows build under Wine runs the same Linux
+// program, which Wine starts natively: the tool is named by its Linux path
+// and paths on drive Z: (Wine's "/") are handed over as Linux paths.
+int runLinuxTool(const QString& tool, const QStringList& arguments, QByteArray* output = nullptr);
+
+// A symbolic link at link to target. Under Wine CreateSymbolicLink reports
+// success and makes nothing, so the link is made by Linux's ln, which Wine
+// then shows as a reparse point, as Windows shows a symbolic link.
+bool makeLink(const QString& target, const QString& link);
 
 // The receiver's extractor: cabextract, names read as CP932, into folder.
 int cabextract(const QString& archive, const QString& folder, QByteArray* output = nullptr);
