@@ -1,9 +1,15 @@
-# tamberlox_add_test(<name> SOURCES <files...> [LINUX_ONLY <files...>] LIBS <targets...>)
+# tamberlox_add_test(<name> SOURCES <files...> [LINUX_ONLY <files...>] [FIXTURE <name>]
+#                    LIBS <targets...>)
 # One GoogleTest executable registered with ctest. Tests run in the build's
 # bin folder, where the two components lie beside them, without a display,
 # and each in a home folder of its own (tests/support/HermeticHome.h).
 function(tamberlox_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LINUX_ONLY;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "FIXTURE" "SOURCES;LINUX_ONLY;LIBS" ${ARGN})
+  # FIXTURE: a test registered beside them that must run first.
+  set(fixture)
+  if(ARG_FIXTURE)
+    set(fixture FIXTURES_REQUIRED ${ARG_FIXTURE})
+  endif()
   # LINUX_ONLY: tests that need what Windows lacks (fork, signals, mounts,
   # resource limits, hard links) or an independent reader only Linux has.
   if(NOT WIN32)
@@ -18,6 +24,7 @@ function(tamberlox_add_test name)
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
     TEST_PREFIX "${name}."
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;TAMBERLOX_TEST_SCRATCH=${CMAKE_BINARY_DIR}/test-scratch"
-               TIMEOUT 600)
+    # One variable only: the discovered tests' properties take no list.
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               TIMEOUT 600 ${fixture})
 endfunction()

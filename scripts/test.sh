@@ -21,3 +21,12 @@ fi
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" -j "$(nproc)"
 ctest --preset "$preset"
+
+if [[ $preset == windows-test ]]; then
+  # Each build's output opened by the other build's reader.
+  bash scripts/deps.sh
+  cmake --preset dev >/dev/null
+  cmake --build build/dev -j "$(nproc)" --target tamberlox-open output_run_bench
+  cmake --build build/windows-test -j "$(nproc)" --target output_run_bench
+  bash scripts/windows-interop.sh build/dev/bin build/windows-test/bin
+fi

@@ -21,7 +21,7 @@ log() { echo "windows-deps: $*" >&2; }
 
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           mingw-w64-x86-64-dev wine wine64 locales ninja-build dpkg-dev xz-utils
-          qt6-base-dev qt6-base-dev-tools googletest libz-mingw-w64-dev)
+          qt6-base-dev qt6-base-dev-tools qt6-translations-l10n googletest libz-mingw-w64-dev)
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
@@ -155,5 +155,9 @@ build_deflate
 build_mspack
 build_gtest
 build_qt
+# Qt's own Japanese texts are data, the same for every system: Debian's file,
+# where the Windows Qt looks for its translations.
+mkdir -p "$prefix/translations"
+cp -u /usr/share/qt6/translations/qtbase_ja.qm "$prefix/translations/"
 make_wine_prefix
 echo "$prefix"

@@ -230,7 +230,9 @@ int runOpen(const QStringList& arguments, const platform::ComponentLookup& compo
             return 128 + caughtSignal();
     }
     if (!done) {
-        err += (QStringLiteral("tamberlox-open: ") + failure.line + QLatin1Char('\n')).toUtf8();
+        // The line may carry a name from the archive.
+        err += (QStringLiteral("tamberlox-open: ") + printable(failure.line) + QLatin1Char('\n'))
+                   .toUtf8();
         return static_cast<int>(failure.code);
     }
     out += text.toUtf8();

@@ -273,6 +273,19 @@ bool OutputReader::extractTo(
     if (code == CAB32_OK)
         return true;
     output.truncate(static_cast<qsizetype>(std::strlen(output.constData())));
+    // The listing took every name, so this one is refused by the system we
+    // run on (Windows holds no control character, "?", trailing "." ...).
+    if (code == CAB32_ERROR_UNSAFE_NAME) {
+        const QByteArray stored = output.mid(output.indexOf(": ") + 2);
+        QString name = platform::fromCp932(stored);
+        for (const ArchivedFile& file : m_files)
+            if (platform::toCp932(file.name) == stored)
+                name = file.name;
+        return fail(failure,
+            ioFailure(QStringLiteral("書き込めません"), QStringLiteral("cannot write"),
+                userPath(name),
+                QStringLiteral("このシステムでは使えない名前です / a name this system cannot hold")));
+    }
     // "cannot write: PATH (errno N)": PATH under folder, as the component got it.
     static const QRegularExpression written(
         QStringLiteral("^cannot write: (.*) \\(errno (\\d+)\\)$"),

@@ -27,7 +27,7 @@ TEST_F(StagingTest, WorkFolderNamesAccumulateSuffixesAndClashingNamesGetNumbers)
                                                          "data.tar.gz", "data.tar0.gz", "main_text0.txt"}));
     EXPECT_EQ(testsupport::readBytes(temp + QStringLiteral("Data1.csv")), "c/Data.csv");
     EXPECT_EQ(testsupport::readBytes(temp + QStringLiteral("main_text0.txt")), "h/main_text.txt");
-    EXPECT_EQ(testsupport::fileMode(temp + QStringLiteral("data.csv")), 0600u);
+    EXPECT_TRUE(testsupport::isPrivate(temp + QStringLiteral("data.csv")));
     run().FncCrtWorkSpace(message, ok);
     EXPECT_EQ(run().strWorkDir(), at(QStringLiteral("work/WorkSpace012")));
     EXPECT_TRUE(ok && message.isEmpty());

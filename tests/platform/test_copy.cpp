@@ -14,7 +14,7 @@
 
 using namespace platform;
 using testsupport::entriesOf;
-using testsupport::fileMode;
+using testsupport::isPrivate;
 using testsupport::readBytes;
 using testsupport::writeBytes;
 
@@ -50,7 +50,7 @@ TEST_P(CopyTest, ProgressReportsEachPieceUpToTheWholeSize)
         std::vector<qint64> reported{0};
         ASSERT_EQ(copy([&](qint64 copied) { return reported.push_back(copied), true; }), 0);
         EXPECT_EQ(readBytes(path("target")), content);
-        EXPECT_EQ(fileMode(path("target")), 0600u);
+        EXPECT_TRUE(isPrivate(path("target")));
         EXPECT_EQ(entriesOf(m_dir.path()), (QStringList{"source", "target"}));
         EXPECT_EQ(reported.back(), size);
         for (size_t i = 1; i < reported.size(); ++i) {
@@ -89,13 +89,21 @@ TEST_P(CopyTest, RefusesReadOnlyTargetsFoldersMissingSourcesAndItsOwnSource)
     ASSERT_TRUE(writeBytes(path("target"), "old") && QFile::setPermissions(path("target"), QFile::ReadOwner));
     EXPECT_EQ(copy(), EACCES);
     EXPECT_EQ(readBytes(path("target")), "old");
-    ASSERT_TRUE(QFile::remove(path("target")) && QDir().mkdir(path("target")));
+    // Windows deletes no read-only file.
+    ASSERT_TRUE(QFile::setPermissions(path("target"), QFile::ReadOwner | QFile::WriteOwner)
+                && QFile::remove(path("target")) && QDir().mkdir(path("target")));
     EXPECT_EQ(copy(), EISDIR);
     EXPECT_EQ(GetParam().copy(path("target"), path("other"), 0600, {}), EISDIR);
     // Emptying the target first would empty the source: the unsynced copy
     // refuses another name of its source.
     std::filesystem::create_hard_link(path("source").toStdWString(), path("alias").toStdWString());
-    EXPECT_EQ(GetParam().copy(path("source"), path("alias"), 0600, {}), GetParam().keepsOldTarget ? 0 : EINVAL);
+    // Windows: our own read handle on the source shares it with no writer
+    // that wants it alone, so the unsynced copy gets EBUSY; Wine refuses the
+    // synced copy's replacement of a file that a handle holds open, although
+    // that handle allows deletion (EACCES). The source is safe either way.
+    const int expected = testsupport::onWindows() ? (GetParam().keepsOldTarget ? EACCES : EBUSY)
+                                                  : (GetParam().keepsOldTarget ? 0 : EINVAL);
+    EXPECT_EQ(GetParam().copy(path("source"), path("alias"), 0600, {}), expected);
     EXPECT_EQ(readBytes(path("source")), "new");
 }
 
@@ -113,11 +121,12 @@ TEST(MoveAndSync, MoveRenamesWithTheModeRefusesAReadOnlyTargetAndSyncNamesAMissi
     ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner));
     EXPECT_EQ(moveFile(source, target), EACCES);
     EXPECT_TRUE(readBytes(target) == "old" && readBytes(source) == "report");
-    ASSERT_TRUE(QFile::remove(target) && QFile::setPermissions(source, QFile::ReadOwner | QFile::ReadOther));
+    ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner) && QFile::remove(target)
+                && QFile::setPermissions(source, QFile::ReadOwner | QFile::ReadOther));
     EXPECT_EQ(moveFile(source, target), 0);
     EXPECT_EQ(entriesOf(dir.path()), QStringList{"target"});
     EXPECT_EQ(readBytes(target), "report");
-    EXPECT_EQ(fileMode(target), 0600u);
+    EXPECT_TRUE(isPrivate(target));
     EXPECT_EQ(moveFile(source, target), ENOENT);
     EXPECT_EQ(syncFileSystem(dir.path()), 0);
     EXPECT_EQ(syncFileSystem(dir.filePath(QStringLiteral("missing"))), ENOENT);

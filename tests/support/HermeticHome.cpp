@@ -42,6 +42,10 @@ void enterHermeticHome()
 {
     namespace fs = std::filesystem;
     const char* scratch = std::getenv("TAMBERLOX_TEST_SCRATCH");
+#ifdef TAMBERLOX_TEST_SCRATCH_DEFAULT
+    if (scratch == nullptr || *scratch == '\0')
+        scratch = TAMBERLOX_TEST_SCRATCH_DEFAULT;
+#endif
     // Absolute, drive included on Windows: a path from the root alone would
     // depend on the current drive.
     const fs::path base = fs::absolute(

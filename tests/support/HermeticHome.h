@@ -7,8 +7,8 @@
 namespace testsupport {
 
 // Call first in main(), before Qt or any test reads the environment. The
-// folder is made under $TAMBERLOX_TEST_SCRATCH (set by ctest), else under
-// the system's temporary folder. Exits the program when it cannot be made.
+// folder is made under $TAMBERLOX_TEST_SCRATCH, else (Windows build) under
+// the build's test-scratch folder, else under the system's temporary folder. Exits the program when it cannot be made.
 void enterHermeticHome();
 
 } // namespace testsupport

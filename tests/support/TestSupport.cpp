@@ -130,6 +130,13 @@ unsigned fileMode(const QString& path)
     return mode;
 }
 
+bool isPrivate(const QString& path)
+{
+    if (onWindows())
+        return QFileInfo(path).isFile() && QFileInfo(path).isWritable();
+    return fileMode(path) == 0600u;
+}
+
 QByteArray rc4(const QByteArray& key5, QByteArray data)
 {
     const QByteArray key = key5.left(5) + QByteArray(11, '\0');

@@ -124,4 +124,11 @@ int statusOfChild(const std::function<bool()>& body);
 // Permission bits of a file (st_mode & 0777), or ~0u when it is missing.
 unsigned fileMode(const QString& path);
 
+// Whether a file the program made is for the owner only. Linux: mode 0600.
+// Windows: the file carries no ACL of its own and takes the inherited ACL of
+// the user's profile folders it is made in, so what can be checked is that
+// it is there and writable, not read-only. (Wine keeps no ACL: its Unix
+// file gets the mode of the umask.)
+bool isPrivate(const QString& path);
+
 } // namespace testsupport

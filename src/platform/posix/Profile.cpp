@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
+#include "platform/ProfileText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -44,8 +45,6 @@ std::vector<Line> splitLines(const QByteArray& data)
     }
     return lines;
 }
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 // The line as it is read: its first kMaxLineBytes bytes, less a lead byte
 // whose trail byte the cut left out. Reads and rewrites both see lines so,
@@ -109,33 +108,6 @@ private:
     qsizetype m_pos = 0;
     qsizetype m_end = 0;
 };
-
-QByteArray trimBlanks(const QByteArray& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text.at(begin)))
-        ++begin;
-    while (end > begin && isBlank(text.at(end - 1)))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-// Position of c outside double-byte characters (a trail byte may be 0x5C or
-// 0x5D), or -1.
-qsizetype findSingleByte(const QByteArray& text, char c)
-{
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const auto b = static_cast<unsigned char>(text.at(i));
-        if (isCp932LeadByte(b)) {
-            ++i;
-            continue;
-        }
-        if (text.at(i) == c)
-            return i;
-    }
-    return -1;
-}
 
 char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
@@ -318,19 +290,6 @@ int readForWrite(const QString& path, QByteArray& data)
     return data.size() > kMaxWriteFileBytes ? EFBIG : 0;
 }
 
-bool isOneLine(const QByteArray& text)
-{
-    return !text.contains('\r') && !text.contains('\n');
-}
-
-// A name that would read back as another one (or as a new line) is refused
-// rather than written into the file.
-bool isWritableName(const QByteArray& name, char delimiter)
-{
-    return !name.isEmpty() && isOneLine(name) && findSingleByte(name, delimiter) < 0
-           && trimBlanks(name) == name;
-}
-
 } // namespace
 
 QByteArray getProfileString(const QByteArray& section, const QByteArray& key,
@@ -367,7 +326,7 @@ namespace {
 int rewriteProfile(const QByteArray& section, const QByteArray& key, const QByteArray& value,
                    const QString& path)
 {
-    if (!isWritableName(section, ']') || !isWritableName(key, '=') || !isOneLine(value)
+    if (!isWritableProfileName(section, ']') || !isWritableProfileName(key, '=') || !isOneLine(value)
         || path.isEmpty())
         return EINVAL;
     QByteArray data;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <functional>
 #include <utility>
@@ -164,9 +165,12 @@ int copyContent(HANDLE in, const Snapshot& before, HANDLE out, const CopyProgres
 {
     std::vector<char> buffer(kPiece);
     qint64 copied = 0;
-    for (;;) {
+    // No further than the size it had when opened: a file that keeps
+    // growing while it is read would never end the copy.
+    while (copied < before.size()) {
+        const auto want = static_cast<DWORD>(std::min<qint64>(kPiece, before.size() - copied));
         DWORD got = 0;
-        if (!::ReadFile(in, buffer.data(), kPiece, &got, nullptr))
+        if (!::ReadFile(in, buffer.data(), want, &got, nullptr))
             return win::lastErrno();
         if (got == 0)
             break;
@@ -246,9 +250,15 @@ int moveFile(const QString& source, const QString& target, int mode)
     bool exists = false;
     if (const int rc = checkTarget(target, exists); rc != 0)
         return rc;
-    if (::MoveFileExW(
-            win::wide(source).c_str(), win::wide(target).c_str(), MOVEFILE_REPLACE_EXISTING))
+    const std::wstring moved = win::wide(target);
+    if (::MoveFileExW(win::wide(source).c_str(), moved.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        // The mode's one meaning here: an owner who may write gets no
+        // read-only file, which the rename would otherwise keep.
+        if ((mode & 0200) != 0 && (found & FILE_ATTRIBUTE_READONLY) != 0
+            && !::SetFileAttributesW(moved.c_str(), found & ~DWORD { FILE_ATTRIBUTE_READONLY }))
+            return win::lastErrno();
         return 0;
+    }
     if (::GetLastError() != ERROR_NOT_SAME_DEVICE)
         return win::lastErrno();
     if (const int rc = copyFileUnsynced(source, target, mode); rc != 0)

@@ -1,6 +1,7 @@
 #include "platform/Profile.h"
 
 #include "platform/Cp932.h"
+#include "platform/ProfileText.h"
 #include "platform/windows/WideNames.h"
 
 #include <QDir>
@@ -34,7 +35,8 @@ QByteArray getProfileString(const QByteArray& section, const QByteArray& key,
     std::vector<char> buffer(static_cast<size_t>(bufferSize));
     const DWORD n = ::GetPrivateProfileStringA(section.constData(), key.constData(),
         defaultValue.constData(), buffer.data(), static_cast<DWORD>(bufferSize), file.constData());
-    return QByteArray(buffer.data(), static_cast<qsizetype>(n));
+    // Wine counts a NUL it wrote where a double-byte character did not fit.
+    return QByteArray(buffer.data(), static_cast<qsizetype>(qstrnlen(buffer.data(), n)));
 }
 
 int getProfileInt(
@@ -54,8 +56,9 @@ int writeProfileString(
     const QByteArray& section, const QByteArray& key, const QByteArray& value, const QString& path)
 {
     const QByteArray file = ansiPath(path);
-    if (file.isEmpty() || section.isEmpty() || key.isEmpty() || value.contains('\n')
-        || value.contains('\r'))
+    // The system would write these as given, to read back as other names.
+    if (file.isEmpty() || !isWritableProfileName(section, ']') || !isWritableProfileName(key, '=')
+        || !isOneLine(value))
         return EINVAL;
     const QByteArray copy = file + ".~tmp";
     const std::wstring target = win::wide(path);

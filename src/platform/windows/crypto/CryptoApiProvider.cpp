@@ -67,6 +67,21 @@ public:
         if (!::CryptGenKey(unwrap<HCRYPTPROV>(context), static_cast<ALG_ID>(alg),
                 exportable ? CRYPT_EXPORTABLE : 0, &k))
             return fail();
+        // Without CRYPT_CREATE_SALT the key's salt is zero, and a SIMPLEBLOB
+        // carries no salt: Wine gives a random one, which the imported key
+        // then lacks. Zero it, as Windows has it.
+        if (alg == CryptAlg::Rc4) {
+            BYTE salt[32] {};
+            DWORD length = sizeof salt;
+            const bool read = ::CryptGetKeyParam(k, KP_SALT, salt, &length, 0);
+            SecureZeroMemory(salt, sizeof salt);
+            if (!read || (length > 0 && !::CryptSetKeyParam(k, KP_SALT, salt, 0))) {
+                const DWORD error = ::GetLastError();
+                ::CryptDestroyKey(k);
+                ::SetLastError(error);
+                return fail();
+            }
+        }
         key = wrap<CryptKey>(k);
         return true;
     }
@@ -96,10 +111,26 @@ public:
     bool importSimpleBlob(
         CryptContext context, std::span<const std::uint8_t> blob, CryptKey& key) override
     {
+        const auto provider = unwrap<HCRYPTPROV>(context);
+        const auto size = static_cast<DWORD>(blob.size());
         HCRYPTKEY k = 0;
-        if (!::CryptImportKey(unwrap<HCRYPTPROV>(context), blob.data(),
-                static_cast<DWORD>(blob.size()), 0, 0, &k))
+        if (::CryptImportKey(provider, blob.data(), size, 0, 0, &k)) {
+            key = wrap<CryptKey>(k);
+            return true;
+        }
+        // Windows takes no public key as the container's exchange pair;
+        // Wine's provider wants that pair's handle named.
+        HCRYPTKEY exchange = 0;
+        if (::GetLastError() != static_cast<DWORD>(NTE_BAD_PUBLIC_KEY)
+            || !::CryptGetUserKey(provider, AT_KEYEXCHANGE, &exchange))
             return fail();
+        const bool imported = ::CryptImportKey(provider, blob.data(), size, exchange, 0, &k);
+        const DWORD error = ::GetLastError();
+        ::CryptDestroyKey(exchange);
+        if (!imported) {
+            ::SetLastError(error);
+            return fail();
+        }
         key = wrap<CryptKey>(k);
         return true;
     }
