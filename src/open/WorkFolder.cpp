@@ -1,6 +1,7 @@
 #include "open/WorkFolder.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
@@ -49,6 +50,10 @@ void WorkFolder::remove()
         QDir(m_path).removeRecursively();
     m_lock.close();
     m_folder.close();
+    // Windows removes no file or folder held open: the lock and the folder
+    // go once their handles are closed.
+    if (!m_path.isEmpty() && QFileInfo::exists(m_path))
+        QDir(m_path).removeRecursively();
     m_path.clear();
     m_name.clear();
 }
@@ -67,10 +72,15 @@ void removeAbandoned(const platform::Handle& parent, const QString& prefix)
             || status.kind != platform::EntryKind::Folder || !status.own)
             continue;
         // Held while removing, so a copy starting now skips it too.
-        const platform::Handle lock
-            = platform::tryLockMarker(parent, name + QStringLiteral("/lock"));
-        if (lock.isOpen())
-            QDir(parentPath + QLatin1Char('/') + name).removeRecursively();
+        platform::Handle lock = platform::tryLockMarker(parent, name + QStringLiteral("/lock"));
+        if (!lock.isOpen())
+            continue;
+        QDir folder(parentPath + QLatin1Char('/') + name);
+        folder.removeRecursively();
+        // On Windows the held marker, and so its folder, outlast that.
+        lock.close();
+        if (folder.exists())
+            folder.removeRecursively();
     }
 }
 

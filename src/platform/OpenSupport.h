@@ -56,7 +56,8 @@ Handle openFolderAt(const Handle& folder, const QString& name, int& error);
 // A file of folder, owner only, read and write, that has no name other
 // programs may come upon (Linux: none from its creation on where the file
 // system has O_TMPFILE, else it loses it at once; Windows: deleted when
-// closed). It is gone with the process, however that ends.
+// closed, and written through its componentPath, not this handle). It is
+// gone with the process, however that ends.
 Handle createUnnamedFile(const Handle& folder, int& error);
 
 // The file's size in bytes, or -1.

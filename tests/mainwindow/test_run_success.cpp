@@ -1,4 +1,5 @@
 #include "RunFixture.h"
+#include "platform/Folders.h"
 #include "Receiver.h"
 
 using RunSuccessTest = RunFixture;
@@ -67,7 +68,7 @@ TEST_F(RunSuccessTest, MissingLogFolderFallsBackToDocumentsWithANotice)
     writeSetting(settings::Field::Log, at(QStringLiteral("no-such-log")));
     addReport(QStringLiteral("r.txt"), "x");
     run().cmdSend_Click();
-    const QString fallback = at(QStringLiteral("documents/TORMEA_REPORT"));
+    const QString fallback = platform::joinPath(at(QStringLiteral("documents")), QStringLiteral("TORMEA_REPORT"));
     EXPECT_EQ(boxTexts(), (QStringList{"ﾛｸﾞﾌｧｲﾙを出力するﾌｫﾙﾀﾞの指定に誤りがあります。\r\n設定ﾌｧｲﾙを確認してください。\r\n"
                                        "ﾛｸﾞﾌｧｲﾙは" + fallback + "に出力されました。", kSuccess}));
     EXPECT_EQ(m_boxes.boxes[0].kind, BoxKind::Information);

@@ -10,6 +10,7 @@
 #include "platform/Folders.h"
 
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <tuple>
@@ -43,9 +44,12 @@ protected:
         process.setEnvironment(QProcess::systemEnvironment() << u"LC_ALL=C.UTF-8"_s);
         process.start(platform::programFolder() + u"/tamberlox-open"_s, arguments);
         process.waitForFinished(600000);
+        // Windows' C runtime ends each printed line in CR LF.
+        const auto text = [](QByteArray bytes) {
+            return QString::fromUtf8(bytes.replace("\r\n", "\n"));
+        };
         return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError()) };
+            text(process.readAllStandardOutput()), text(process.readAllStandardError()) };
     }
     // Every path under the test's tree, and the temporary folder's entries.
     QStringList world() const
@@ -96,7 +100,8 @@ protected:
     QString encrypt(const QString& in, const QString& out)
     {
         clsCryptFile file;
-        file.setInFile(in);
+        // The drive too: a Windows path from the root alone is refused.
+        file.setInFile(QFileInfo(in).absoluteFilePath());
         file.setOutFile(at(out));
         file.setPassword(passPhrase());
         EXPECT_TRUE(file.Encrypt()) << file.GetErrMsg().toStdString();

@@ -184,12 +184,14 @@ Handle openFolderAt(const Handle& folder, const QString& name, int& error)
 Handle createUnnamedFile(const Handle& folder, int& error)
 {
     // It keeps a name while open, but goes when closed, by the system when
-    // the process ends; others can open it only sharing its deletion.
+    // the process ends; others can open it only sharing its deletion. This
+    // handle does not write: the file is written through its name, by an
+    // open that shares reading and deletion only.
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString name
             = QStringLiteral("cabinet-%1").arg(QRandomGenerator::system()->generate(), 0, 16);
         Handle file
-            = adopt(::CreateFileW(at(folder, name).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+            = adopt(::CreateFileW(at(folder, name).c_str(), GENERIC_READ | DELETE,
                         kShareAll, nullptr, CREATE_NEW,
                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr),
                 joined(folder, name), error);

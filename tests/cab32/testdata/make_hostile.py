@@ -70,6 +70,10 @@ write('slash-absolute-name.cab', cabinet([first, (b'/tmp/evil.txt', b'x')]))
 write('drive-letter-name.cab', cabinet([first, (b'C:evil.txt', b'x')]))
 # 0x95 0x5C is one character (表); split raw it would look like "..".
 write('trail-byte-dotdot-name.cab', cabinet([(b'\x95\x5c..\\ok.txt', b'safe')]))
+# A whole output's cabinet with a name Windows cannot hold (an escape
+# sequence): Linux writes it, Windows refuses before writing anything.
+header = b'\x83\x67\x83\x8b\x83\x81\x83\x41,A123,\x83\x70\x83\x58,word1,reply@example.jp\r\n'
+write('control-name.cab', cabinet([(b'MAIN_TEXT.txt', header), (b'\x1b[2J.txt', b's')]))
 
 good = cabinet([(b'a.txt', text(50000)), (b'b.txt', random.Random(1).randbytes(40000))])
 write('truncated.cab', good[:len(good) - 3000])

@@ -117,9 +117,10 @@ public:
 
     std::unique_ptr<FileStream> createAlways(const QString& path, int& error) override
     {
-        // Sharing delete: the output reader decrypts into a file it holds
-        // open with delete-on-close, which no other open may refuse to share.
-        return open(path, GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_ALWAYS, error);
+        // Sharing delete too: the output reader decrypts into a file it
+        // holds open with delete-on-close, which no other open may refuse
+        // to share.
+        return open(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, CREATE_ALWAYS, error);
     }
 
     int removeFile(const QString& path) override
