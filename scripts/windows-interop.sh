@@ -33,9 +33,10 @@ check() { # what, folder it was extracted into
 # Windows made, Linux reads.
 win_files=()
 for f in "${files[@]}"; do win_files+=("Z:$f"); done
-"$here/wine-run.sh" "$windows/output_run_bench.exe" "Z:$scratch/win" "${win_files[@]}" >/dev/null ||
-  fail "output_run_bench.exe failed"
-made=("$scratch"/win/TMPAB01*.txt)
+# Its message boxes go to standard error, in code page 932.
+"$here/wine-run.sh" "$windows/output_run_bench.exe" "Z:$scratch/win" "${win_files[@]}" \
+  >/dev/null 2>"$scratch/boxes-win.txt" || fail "output_run_bench.exe failed"
+made=("$scratch"/win/TMPB01*.txt)
 [[ -f ${made[0]} ]] || fail "the Windows build made no output"
 "$linux/tamberlox-open" "${made[0]}" >"$scratch/list-linux.txt" || fail "Linux tamberlox-open cannot list it"
 grep -q '表示ソフト能力.csv' "$scratch/list-linux.txt" || fail "Linux listing lacks a name"
@@ -44,8 +45,9 @@ grep -q '表示ソフト能力.csv' "$scratch/list-linux.txt" || fail "Linux lis
 check "Windows output, Linux reader" "$scratch/from-win"
 
 # Linux made, Windows reads.
-"$linux/output_run_bench" "$scratch/linux" "${files[@]}" >/dev/null || fail "output_run_bench failed"
-made=("$scratch"/linux/TMPAB01*.txt)
+"$linux/output_run_bench" "$scratch/linux" "${files[@]}" >/dev/null 2>"$scratch/boxes-linux.txt" ||
+  fail "output_run_bench failed"
+made=("$scratch"/linux/TMPB01*.txt)
 [[ -f ${made[0]} ]] || fail "the Linux build made no output"
 "$here/wine-run.sh" "$windows/tamberlox-open.exe" "Z:${made[0]}" >"$scratch/list-win.txt" ||
   fail "tamberlox-open.exe cannot list it"
