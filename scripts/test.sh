@@ -11,7 +11,8 @@ if [[ $preset == windows ]]; then
   export TAMBERLOX_WINDOWS_DEPS
   # Wine's server and services keep ctest's output pipe open until they end:
   # start them first, apart from ctest, and stop them afterwards.
-  scripts/wine-run.sh wineserver -p >/dev/null 2>&1
+  # (A server already running, from an earlier session say, is kept.)
+  scripts/wine-run.sh wineserver -p >/dev/null 2>&1 || true
   scripts/wine-run.sh cmd /c exit >/dev/null 2>&1
   trap 'scripts/wine-run.sh wineserver -k >/dev/null 2>&1 || true' EXIT
   preset=windows-test
