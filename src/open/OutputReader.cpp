@@ -276,14 +276,10 @@ bool OutputReader::extractTo(
     // The listing took every name, so this one is refused by the system we
     // run on (Windows holds no control character, "?", trailing "." ...).
     if (code == CAB32_ERROR_UNSAFE_NAME) {
-        const QByteArray stored = output.mid(output.indexOf(": ") + 2);
-        QString name = platform::fromCp932(stored);
-        for (const ArchivedFile& file : m_files)
-            if (platform::toCp932(file.name) == stored)
-                name = file.name;
+        const qsizetype colon = output.indexOf(": ");
         return fail(failure,
             ioFailure(QStringLiteral("書き込めません"), QStringLiteral("cannot write"),
-                userPath(name),
+                userPath(archivedName(colon < 0 ? QByteArray() : output.mid(colon + 2))),
                 QStringLiteral("このシステムでは使えない名前です / a name this system cannot hold")));
     }
     // "cannot write: PATH (errno N)": PATH under folder, as the component got it.
@@ -295,6 +291,13 @@ bool OutputReader::extractTo(
     if (code != CAB32_ERROR_WRITE || !match.hasMatch() || !output.startsWith(prefix))
         return componentFailure(code, output, failure);
     const QByteArray stored = output.mid(prefix.size(), match.capturedEnd(1) - prefix.size());
+    failure = systemFailure(QStringLiteral("書き込めません"), QStringLiteral("cannot write"),
+        userPath(archivedName(stored)), match.captured(2).toInt());
+    return false;
+}
+
+QString OutputReader::archivedName(const QByteArray& stored) const
+{
     // The component gives CP932 where it holds the name, else UTF-8.
     QString name = QString::fromUtf8(stored);
     for (const ArchivedFile& file : m_files) {
@@ -305,9 +308,7 @@ bool OutputReader::extractTo(
                 name = candidate;
         }
     }
-    failure = systemFailure(QStringLiteral("書き込めません"), QStringLiteral("cannot write"),
-        userPath(name), match.captured(2).toInt());
-    return false;
+    return name;
 }
 
 bool parseHeader(const QByteArray& cp932, Header& header)

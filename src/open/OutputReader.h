@@ -81,6 +81,9 @@ private:
     bool loadComponent(Failure& failure);
     bool list(Failure& failure);
     bool componentFailure(int code, const QByteArray& text, Failure& failure) const;
+    // The listed name (or the folder of one) that the component wrote as
+    // stored.
+    QString archivedName(const QByteArray& stored) const;
     QByteArray cabinetPath() const;
     static int askStop(void* self);
     static int addFile(void* self, const char* name, unsigned long long size);
