@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// The system's own boxes, folder dialog and window menu, where it has them
+// (Windows). Where hasNativeUi() is false the windows show their Qt
+// stand-ins and these services do nothing.
+namespace platform {
+
+// A window as the system knows it (an HWND on Windows): QWidget::winId().
+using NativeWindow = quintptr;
+
+bool hasNativeUi();
+
+// The system's button ids a box returns.
+inline constexpr int kBoxOk = 1;
+inline constexpr int kBoxYes = 6;
+inline constexpr int kBoxNo = 7;
+
+// The system's message box, modal over owner (0 for none), with the style
+// value as given (buttons, icon, default button). Returns the button pressed,
+// or 0 when no box could be shown.
+int messageBox(NativeWindow owner, const QString& text, const QString& title, unsigned style);
+
+// What messageBox hands the system, replaceable so tests see each call
+// without a box on the screen. Returns the one it replaced.
+using MessageBoxFunction = int (*)(
+    NativeWindow owner, const char16_t* text, const char16_t* title, unsigned style);
+MessageBoxFunction setMessageBoxFunction(MessageBoxFunction function);
+
+// The shell's folder-browse flag for file-system folders only.
+inline constexpr unsigned kBrowseFileSystemOnly = 1;
+
+// The shell's folder-browse dialog over owner, rooted at the desktop.
+// nullopt when the user cancelled (or no dialog could be shown); an empty
+// text when the chosen item is no file-system folder.
+std::optional<QString> browseForFolder(NativeWindow owner, const QString& title, unsigned flags);
+
+// One entry of a window's system menu: a separator, or a text with its
+// command id.
+struct MenuEntry {
+    bool separator = false;
+    unsigned id = 0;
+    QString text;
+};
+
+// The window's system menu: the entries added after the system's own.
+class SystemMenu {
+public:
+    // Called with wParam for every system command the window receives, before
+    // the procedure it replaced gets the command unchanged.
+    using Handler = std::function<void(quintptr wParam)>;
+
+    SystemMenu() = default;
+    ~SystemMenu();
+    SystemMenu(const SystemMenu&) = delete;
+    SystemMenu& operator=(const SystemMenu&) = delete;
+
+    // Appends the entries to window's system menu in order; false at the
+    // first that the system refuses (the earlier ones stay).
+    static bool append(NativeWindow window, const std::vector<MenuEntry>& entries);
+
+    // The whole system menu of window, in order; empty when it has none.
+    static std::vector<MenuEntry> entries(NativeWindow window);
+
+    // Replaces window's procedure with one that gives every system command to
+    // handler first. False when the system refuses, or one is installed.
+    bool install(NativeWindow window, Handler handler);
+    // Puts the replaced procedure back; nothing when none is installed.
+    void remove();
+    bool isInstalled() const { return m_window != 0; }
+
+    // Sends window a system command and returns the result, as choosing an
+    // entry of its menu does.
+    static qintptr sendCommand(NativeWindow window, quintptr wParam);
+
+private:
+    NativeWindow m_window = 0;
+    quintptr m_previous = 0;
+    Handler m_handler;
+
+    friend struct SystemMenuAccess;
+};
+
+// The file version of the executable file at path, from its version resource,
+// as major, minor, build, revision; nullopt when it has none.
+std::optional<std::array<int, 4>> fileVersion(const QString& path);
+
+// The running program's own version as major, minor, build, revision: on
+// Windows read from its executable's resource, elsewhere the version it was
+// built as. The resource holds major.minor.0.revision.
+std::array<int, 4> programVersion();
+
+} // namespace platform
