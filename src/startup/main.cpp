@@ -1,5 +1,6 @@
 // The program: the real message boxes and dialogs around Main.
 #include "common/basCommon.h"
+#include "common/ui/NativeDialogs.h"
 #include "common/ui/QtDialogs.h"
 #include "common/ui/QtMessageBox.h"
 #include "common/ui/UiFont.h"
@@ -19,11 +20,19 @@ int main(int argc, char* argv[])
     // locale; without Qt's translations installed they stay English.
     installQtTranslation();
 
-    QtMessageBox boxes;
+    // The system's own boxes and folder dialog where the windows are the
+    // system's; Qt's elsewhere.
+    const bool systemDialogs = useSystemDialogs();
+    QtMessageBox qtBoxes;
+    NativeMessageBox systemBoxes;
+    IMessageBox& boxes = systemDialogs ? static_cast<IMessageBox&>(systemBoxes) : qtBoxes;
     const AppContext context = AppContext::forProcess(&boxes);
     platform::InstanceLock instanceLock;
     QtFileOpenDialog fileOpen(basCommon::FncGetSpecialFolder(context, basCommon::kCsidlPersonal));
-    QtFolderPicker folderPicker;
+    QtFolderPicker qtFolderPicker;
+    NativeFolderPicker systemFolderPicker;
+    IFolderPicker& folderPicker
+        = systemDialogs ? static_cast<IFolderPicker&>(systemFolderPicker) : qtFolderPicker;
     QtModalRunner modal;
     const basTamberlox_01::StartupServices services { instanceLock,
         basTamberlox_01::cryptoLayerVersion(), { fileOpen, folderPicker, modal } };

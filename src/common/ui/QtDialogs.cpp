@@ -49,7 +49,11 @@ bool installQtTranslation()
     static QTranslator translator;
     if (!translator.isEmpty())
         return true;
-    if (!translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    // The program's own copy first: a packaged program carries it beside
+    // itself, where Qt would not look.
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
+    if (!translator.load(QStringLiteral("qtbase_ja"), beside)
+        && !translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;
     return QApplication::installTranslator(&translator);
 }

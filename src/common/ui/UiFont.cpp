@@ -6,7 +6,10 @@ namespace uifont {
 
 QStringList preferredFamilies()
 {
+    // Windows' Japanese UI fonts, newest first, where MS Gothic is missing;
+    // then the Linux desktops' Japanese gothics.
     return { QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
+        QStringLiteral("Yu Gothic UI"), QStringLiteral("Meiryo UI"), QStringLiteral("MS UI Gothic"),
         QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP") };
 }
 

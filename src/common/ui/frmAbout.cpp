@@ -3,10 +3,13 @@
 #include "common/MessageBoxes.h"
 #include "common/ui/Twips.h"
 #include "common/ui/UiFont.h"
+#include "platform/NativeUi.h"
 
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+
+#include <array>
 
 namespace {
 
@@ -24,10 +27,6 @@ QLabel* newLabel(QWidget* parent, const QString& name, const QString& caption)
 }
 
 } // namespace
-
-const int frmAbout::kVersionMajor = TAMBERLOX_VERSION_MAJOR;
-const int frmAbout::kVersionMinor = TAMBERLOX_VERSION_MINOR;
-const int frmAbout::kVersionRevision = TAMBERLOX_VERSION_REVISION;
 
 QString aboutVersionText(int major, int minor, int revision)
 {
@@ -75,7 +74,9 @@ void frmAbout::placeControls()
 
 void frmAbout::Form_Load(const QIcon& icon)
 {
-    m_lblVersion->setText(aboutVersionText(kVersionMajor, kVersionMinor, kVersionRevision));
+    // The version the executable itself carries.
+    const std::array<int, 4> version = platform::programVersion();
+    m_lblVersion->setText(aboutVersionText(version[0], version[1], version[3]));
     m_lblTitle->setText(kAppCaption);
     // A 16x16 icon drawn at the system icon size, pixel for pixel doubled.
     const QPixmap small = icon.pixmap(16, 16);

@@ -18,10 +18,6 @@ public:
     // icon: the main window's icon.
     explicit frmAbout(const QIcon& icon, QWidget* parent = nullptr);
 
-    static const int kVersionMajor;
-    static const int kVersionMinor;
-    static const int kVersionRevision;
-
 private:
     void createControls();
     void placeControls();

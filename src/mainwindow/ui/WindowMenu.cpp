@@ -7,11 +7,12 @@
 #include <QShortcut>
 #include <QWidget>
 
-WindowMenu::WindowMenu(QWidget& window, CommandHandler handler)
+WindowMenu::WindowMenu(QWidget& window, CommandHandler handler, bool systemMenu)
     : QObject(&window)
     , m_window(window)
     , m_handler(std::move(handler))
     , m_menu(new QMenu(&window))
+    , m_useSystemMenu(systemMenu)
 {
     m_menu->setObjectName(QStringLiteral("windowMenu"));
     addCommand(QStringLiteral("actClose"), QStringLiteral("閉じる(&C)\tAlt+F4"), SC_CLOSE);
@@ -37,16 +38,30 @@ QShortcut* WindowMenu::newShortcut(const QKeySequence& keys)
     return shortcut;
 }
 
-void WindowMenu::install()
+bool WindowMenu::install()
 {
+    if (m_installed)
+        return true;
+    if (m_useSystemMenu) {
+        const platform::NativeWindow window = m_window.winId();
+        const bool added = platform::SystemMenu::append(window,
+            { { true, 0, QString() }, { false, MENU_ID_VERSION, QStringLiteral("バージョン情報") },
+                { false, MENU_ID_SETTING, QStringLiteral("設定") } });
+        if (!added || !m_systemMenu.install(window, [this](quintptr wParam) { handleCommand(wParam); }))
+            return false;
+        m_installed = true;
+        return true;
+    }
     m_window.installEventFilter(this);
     m_altSpace->setEnabled(true);
     m_menuKey->setEnabled(true);
     m_installed = true;
+    return true;
 }
 
 void WindowMenu::remove()
 {
+    m_systemMenu.remove();
     m_window.removeEventFilter(this);
     m_altSpace->setEnabled(false);
     m_menuKey->setEnabled(false);
@@ -90,19 +105,25 @@ bool WindowMenu::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
-void WindowMenu::WindowProc(int wParam)
+void WindowMenu::WindowProc(quintptr wParam)
 {
-    if (!m_blnInSysCommand && (wParam == MENU_ID_VERSION || wParam == MENU_ID_SETTING)) {
-        m_blnInSysCommand = true;
-        m_handler(wParam);
-        m_blnInSysCommand = false;
-    }
+    handleCommand(wParam);
     CallWindowProc(wParam);
 }
 
-// The standard handling of a system command; the two added ids mean nothing
-// to it.
-void WindowMenu::CallWindowProc(int wParam)
+// Compared whole: no bits of wParam are masked off.
+void WindowMenu::handleCommand(quintptr wParam)
+{
+    if (!m_blnInSysCommand && (wParam == MENU_ID_VERSION || wParam == MENU_ID_SETTING)) {
+        m_blnInSysCommand = true;
+        m_handler(static_cast<int>(wParam));
+        m_blnInSysCommand = false;
+    }
+}
+
+// The stand-in's standard handling of a system command; the two added ids
+// mean nothing to it. The system menu's is the system's own.
+void WindowMenu::CallWindowProc(quintptr wParam)
 {
     if (wParam == SC_CLOSE)
         m_window.close();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NativeUi.h"
+
 #include <QObject>
 #include <functional>
 
@@ -9,12 +11,16 @@ class QKeySequence;
 class QShortcut;
 class QWidget;
 
-// The main window's window menu, the stand-in for the system menu: the usual
-// close entry, a separator, "バージョン情報" and "設定". A right click on the
-// window's background, the Menu key and Alt+Space (when the window manager
-// lets it through) open it. An event filter plays the replaced window
-// procedure: WindowProc handles the two added commands, guarded against
-// re-entry through the modal windows they open, and passes every command on.
+// The main window's system menu with "バージョン情報" and "設定" after a
+// separator. Where the windows are the system's own (Windows), the entries go
+// into the window's real system menu and a replacement window procedure
+// catches their commands. Elsewhere a window menu stands in for it: the usual
+// close entry, a separator and the two entries, opened by a right click on
+// the window's background, the Menu key and Alt+Space (when the window
+// manager lets it through), with an event filter playing the replaced
+// procedure. Either way WindowProc handles the two added commands, guarded
+// against re-entry through the modal windows they open, and passes every
+// command on.
 class WindowMenu : public QObject {
     Q_OBJECT
 public:
@@ -27,20 +33,24 @@ public:
     using CommandHandler = std::function<void(int wParam)>;
 
     // The menu belongs to window; handler opens the two added windows.
-    WindowMenu(QWidget& window, CommandHandler handler);
+    // systemMenu: the system's own menu rather than the stand-in.
+    WindowMenu(QWidget& window, CommandHandler handler, bool systemMenu);
 
     // Installation at load and removal at unload; the menu opens only while
-    // installed.
-    void install();
+    // installed. False when an entry cannot be added to the system menu or
+    // its commands cannot be caught: the program cannot start then.
+    bool install();
     void remove();
     bool isInstalled() const { return m_installed; }
+    bool isSystemMenu() const { return m_useSystemMenu; }
 
+    // The stand-in.
     QMenu* menu() const { return m_menu; }
     void popup(const QPoint& globalPos);
 
     // A system command: 256 and 257 open their window unless a command is
     // being handled; then the standard handling (close for SC_CLOSE).
-    void WindowProc(int wParam);
+    void WindowProc(quintptr wParam);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,13 +60,16 @@ private:
     QShortcut* newShortcut(const QKeySequence& keys);
     void popupAtWindow();
     bool isBackground(const QPoint& windowPos) const;
-    void CallWindowProc(int wParam);
+    void handleCommand(quintptr wParam);
+    void CallWindowProc(quintptr wParam);
 
     QWidget& m_window;
     CommandHandler m_handler;
     QMenu* m_menu = nullptr;
     QShortcut* m_altSpace = nullptr;
     QShortcut* m_menuKey = nullptr;
+    bool m_useSystemMenu = false;
+    platform::SystemMenu m_systemMenu;
     bool m_installed = false;
     bool m_blnInSysCommand = false;
 };

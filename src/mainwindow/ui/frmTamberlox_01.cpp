@@ -1,5 +1,6 @@
 #include "mainwindow/ui/frmTamberlox_01.h"
 
+#include "common/ui/NativeDialogs.h"
 #include "common/ui/UiFont.h"
 #include "common/ui/frmAbout.h"
 #include "mainwindow/ui/FileDropFilter.h"
@@ -32,7 +33,8 @@ frmTamberlox_01::frmTamberlox_01(
     setFont(uifont::windowFont());
     createControls();
     m_run = std::make_unique<OutputRun>(m_context, m_strIniPath, *this);
-    m_windowMenu = new WindowMenu(*this, [this](int wParam) { showSystemCommand(wParam); });
+    m_windowMenu = new WindowMenu(
+        *this, [this](int wParam) { showSystemCommand(wParam); }, useSystemDialogs());
     m_dropFilter
         = new FileDropFilter([this](const QStringList& paths) { Form_OLEDragDrop(paths); }, this);
     m_dropFilter->attach(*this);
@@ -61,7 +63,10 @@ bool frmTamberlox_01::Form_Load()
             return false;
         showSystemCommand(WindowMenu::MENU_ID_SETTING);
     }
-    m_windowMenu->install();
+    // Without its two entries the program cannot reach its settings: it
+    // ends, as when the user declined.
+    if (!m_windowMenu->install())
+        return false;
     setWindowTitle(kAppCaption);
     return true;
 }

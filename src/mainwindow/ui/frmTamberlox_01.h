@@ -32,8 +32,8 @@ public:
 
     // The load, before the window is shown: offers to create a missing
     // settings file (the settings window, modally), installs the window menu
-    // and sets the caption. False when the user declined: the program ends
-    // and the window is never shown.
+    // and sets the caption. False when the user declined or the menu could
+    // not be installed: the program ends and the window is never shown.
     bool Form_Load();
 
     // The window's own 16x16 icon, also shown by frmAbout.
