@@ -25,13 +25,14 @@ product_name="Tamberlox $caption"
 
 scratch=$(mktemp -d)
 prefix=$scratch/prefix
-mkdir -p "$scratch/home"
+mkdir -p "$scratch/home" "$scratch/tmp"
 
 # Only what Wine needs, nothing from the caller: no WINEPATH to the build's Qt,
-# no QT_* variables, no display, the scratch home. Code page 932 as the
-# project's prefix has it; no menu entries written into the home.
+# no QT_* variables, no display, the scratch home and temporary folder (where
+# Debian's Wine keeps its server's socket). Code page 932 as the project's
+# prefix has it; no menu entries written into the home.
 wine_env() {
-  env -i PATH="$PATH" HOME="$scratch/home" USER="$(id -un)" \
+  env -i PATH="$PATH" HOME="$scratch/home" TMPDIR="$scratch/tmp" USER="$(id -un)" \
     WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all \
     WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' \
     LOCPATH="$cache/wine/locale" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 "$@"
