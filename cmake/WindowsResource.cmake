@@ -1,0 +1,48 @@
+# tamberlox_windows_resource(<target> DESCRIPTION <text> [ICON <file>]
+#                            [MANIFEST <file>] [VERSION <a.b.c.d>])
+# Gives a Windows executable or library its version resource (project
+# version as major.minor.0.patch, the Japanese description, language 0411),
+# and optionally its icon and application manifest. Nothing elsewhere.
+function(tamberlox_windows_resource target)
+  if(NOT WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "DESCRIPTION;ICON;MANIFEST;VERSION" "" ${ARGN})
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    set(TAMBERLOX_RC_TYPE VFT_APP)
+    set(suffix .exe)
+  else()
+    set(TAMBERLOX_RC_TYPE VFT_DLL)
+    set(suffix .dll)
+  endif()
+  get_target_property(output_name ${target} OUTPUT_NAME)
+  if(NOT output_name)
+    set(output_name ${target})
+  endif()
+  set(TAMBERLOX_RC_NAME ${output_name})
+  set(TAMBERLOX_RC_FILE ${output_name}${suffix})
+  set(TAMBERLOX_RC_DESCRIPTION ${ARG_DESCRIPTION})
+  # VERSION: another version than the project's (tests that read it back).
+  if(NOT ARG_VERSION)
+    set(ARG_VERSION
+      "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0.${PROJECT_VERSION_PATCH}")
+  endif()
+  set(TAMBERLOX_RC_VERSION_TEXT ${ARG_VERSION})
+  string(REPLACE "." "," TAMBERLOX_RC_VERSION ${ARG_VERSION})
+  set(TAMBERLOX_RC_EXTRA "")
+  if(ARG_ICON)
+    # The first icon group is the one Explorer and the taskbar show.
+    string(APPEND TAMBERLOX_RC_EXTRA "1 ICON \"${ARG_ICON}\"\n")
+  endif()
+  if(ARG_MANIFEST)
+    set(TAMBERLOX_MANIFEST_VERSION ${TAMBERLOX_RC_VERSION_TEXT})
+    set(manifest ${CMAKE_CURRENT_BINARY_DIR}/${target}.manifest)
+    configure_file(${ARG_MANIFEST} ${manifest} @ONLY)
+    # 1 = the process's own manifest, 24 = RT_MANIFEST.
+    string(APPEND TAMBERLOX_RC_EXTRA "1 24 \"${manifest}\"\n")
+  endif()
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/windows/version.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()
