@@ -19,22 +19,7 @@ jobs=$(nproc)
 
 log() { echo "windows-deps: $*" >&2; }
 
-packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-          mingw-w64-x86-64-dev wine wine64 locales ninja-build dpkg-dev xz-utils
-          qt6-base-dev qt6-base-dev-tools qt6-translations-l10n googletest libz-mingw-w64-dev)
-missing=()
-for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || missing+=("$p")
-done
-if [[ ${#missing[@]} -gt 0 ]]; then
-  log "installing ${missing[*]}"
-  sudo=()
-  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash "$here/scripts/deps.sh" windows
 
 mkdir -p "$prefix"
 toolchain=$here/cmake/mingw-w64-x86_64.cmake
@@ -151,6 +136,17 @@ make_wine_prefix() {
   touch "$stamp"
 }
 
+# Wine's null display driver: real windows, menus and window procedures
+# without an X display, as the suites that test them need. Those that show
+# windows on Xvfb copy the prefix and set the X11 driver in the copy.
+null_display() {
+  local stamp=$cache/wine/.null-display
+  [[ -f $stamp ]] && return
+  "$here/scripts/wine-run.sh" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
+  "$here/scripts/wine-run.sh" wineserver -w
+  touch "$stamp"
+}
+
 build_deflate
 build_mspack
 build_gtest
@@ -160,4 +156,5 @@ build_qt
 mkdir -p "$prefix/translations"
 cp -u /usr/share/qt6/translations/qtbase_ja.qm "$prefix/translations/"
 make_wine_prefix
+null_display
 echo "$prefix"
