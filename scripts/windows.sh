@@ -15,21 +15,7 @@ fail() { log "$*"; exit 1; }
 deps=$(bash scripts/windows-deps.sh | tail -1)
 export TAMBERLOX_WINDOWS_DEPS=$deps
 
-# wixl and msitools make the MSI; Xvfb is the display the package check starts the program on.
-packages=(wixl msitools zip xvfb xauth)
-missing=()
-for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || missing+=("$p")
-done
-if [[ ${#missing[@]} -gt 0 ]]; then
-  log "installing ${missing[*]}"
-  sudo=()
-  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash scripts/deps.sh package
 
 version=$(sed -nE 's/^project\(Tamberlox VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' CMakeLists.txt)
 [[ -n $version ]] || fail "no version in CMakeLists.txt"
@@ -99,7 +85,6 @@ cp -a "$dist" "$stage/Tamberlox"
 (cd "$stage" && zip -q -r -X -9 "$here/$zip" Tamberlox)
 
 icon=src/startup/resources/tamberlox.ico
-[[ -f $icon ]] || icon=$dist/tamberlox.exe
 msi=dist/tamberlox-$version-windows-x64.msi
 bash packaging/windows/build-msi.sh "$version" "$dist" "$icon" "$msi"
 log "$zip: $(stat -c %s "$zip") bytes"
