@@ -58,4 +58,13 @@ TEST(ComponentLookup, ProgramFolderFirstThenTheSystemsSearch)
                   QStringLiteral("c:\\windows\\system32\\kernel32.dll"));
     else
         EXPECT_EQ(ComponentLookup({QString(), true}).find({"C.DLL", "libc.so.6"}), QStringLiteral("libc.so.6"));
+
+    // A component lying only in the folder the program was started from is
+    // not one: that folder is the starter's, not the system's.
+    if (testsupport::onWindows()) {
+        QTemporaryDir current;
+        ASSERT_TRUE(writeBytes(QDir(current.path()).filePath(QStringLiteral("CAB32.DLL")), "x"));
+        const testsupport::CurrentFolder inside(current.path());
+        EXPECT_EQ(ComponentLookup({QString(), true}).find(kCab32), QString());
+    }
 }

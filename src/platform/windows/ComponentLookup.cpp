@@ -1,10 +1,8 @@
 #include "platform/ComponentLookup.h"
 
-#include "platform/Cp932.h"
-#include "platform/windows/WideNames.h"
-
-
 #include <windows.h>
+
+#include <string>
 
 namespace platform {
 
@@ -13,13 +11,31 @@ const ComponentName kCapicom { "CAPICOM.DLL", "capicom.dll" };
 
 QString findOnSystem(const ComponentName& component)
 {
-    // The system's own search order for a DLL name, as LoadLibrary uses it.
-    char found[MAX_PATH];
-    char* filePart = nullptr;
-    const DWORD n = ::SearchPathA(nullptr, component.dllName, nullptr, MAX_PATH, found, &filePart);
-    if (n == 0 || n >= MAX_PATH)
+    // The system folders, then PATH, as the loader searches them; never the
+    // current folder, which whoever starts the program chooses (a DLL lying
+    // in Downloads must not be taken for the component).
+    std::wstring folders;
+    wchar_t buffer[MAX_PATH];
+    UINT n = ::GetSystemDirectoryW(buffer, MAX_PATH);
+    if (n > 0 && n < MAX_PATH)
+        folders.append(buffer, n).push_back(L';');
+    n = ::GetWindowsDirectoryW(buffer, MAX_PATH);
+    if (n > 0 && n < MAX_PATH)
+        folders.append(buffer, n).push_back(L';');
+    const DWORD pathSize = ::GetEnvironmentVariableW(L"PATH", nullptr, 0);
+    if (pathSize > 0) {
+        std::wstring path(pathSize, L'\0');
+        const DWORD written = ::GetEnvironmentVariableW(L"PATH", path.data(), pathSize);
+        if (written > 0 && written < pathSize)
+            folders.append(path.c_str(), written);
+    }
+    const std::wstring name = QString::fromLatin1(component.dllName).toStdWString();
+    wchar_t found[MAX_PATH];
+    wchar_t* filePart = nullptr;
+    const DWORD length = ::SearchPathW(folders.c_str(), name.c_str(), nullptr, MAX_PATH, found, &filePart);
+    if (length == 0 || length >= MAX_PATH)
         return QString();
-    return fromCp932(QByteArray(found, static_cast<qsizetype>(n)));
+    return QString::fromWCharArray(found, static_cast<int>(length));
 }
 
 } // namespace platform
