@@ -26,7 +26,7 @@ case ${1:-linux} in
   # wixl and msitools make the MSI; Xvfb is the display the package check
   # starts the program on.
   package)
-    packages=(wixl msitools zip xvfb xauth) ;;
+    packages=(wixl msitools zip xvfb xauth openbox xdotool) ;;
   *)
     echo "deps.sh: no package set \"$1\" (linux, windows or package)" >&2
     exit 2 ;;

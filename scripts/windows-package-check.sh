@@ -3,9 +3,13 @@
 # the project's Wine prefix with a home of its own and nothing of the build on
 # its paths: installs it for the user, compares the installed folder and the
 # Start-menu shortcut with what was packaged, runs the installed
-# tamberlox-open.exe, upgrades to a newer version over the user's TAMBERLOX.INI
-# and log, refuses the older version back, uninstalls, and checks that the
-# user's files stay and nothing else does. Run after scripts/windows.sh.
+# tamberlox-open.exe, drives the installed tamberlox.exe through its windows on
+# a display of its own (a component missing, a folder it cannot write, then
+# the first start and an output run that Linux's tamberlox-open opens),
+# upgrades to a newer version over the user's TAMBERLOX.INI and logs, refuses
+# the older version back, uninstalls, and checks that the user's files stay
+# and nothing else does. Run after scripts/windows.sh, with a Linux build in
+# build/dev (its tamberlox-open reads the output).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 here=$PWD
@@ -20,6 +24,11 @@ msi=$here/dist/tamberlox-$version-windows-x64.msi
 folder=$here/dist/tamberlox-windows
 [[ -f $msi && -d $folder ]] || fail "no $msi or $folder: run scripts/windows.sh first"
 [[ -f $cache/wine/.done ]] || fail "no Wine prefix in $cache/wine: run scripts/windows-deps.sh"
+linux_open=$here/build/dev/bin/tamberlox-open
+[[ -x $linux_open ]] || fail "no $linux_open: build the Linux tamberlox-open first"
+for tool in Xvfb openbox xdotool; do
+  command -v "$tool" >/dev/null || fail "$tool is missing: run scripts/deps.sh package"
+done
 caption='トルメア暗号化ﾌｧｲﾙ出力'
 product_name="Tamberlox $caption"
 
@@ -37,10 +46,19 @@ wine_env() {
     WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' \
     LOCPATH="$cache/wine/locale" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 "$@"
 }
-cleanup() { wine_env wineserver -k >/dev/null 2>&1 || true; rm -rf "$scratch"; }
+cleanup() {
+  wine_env wineserver -k >/dev/null 2>&1 || true
+  stop_display
+  if [[ -n ${installed:-} ]] && mountpoint -q "$installed" 2>/dev/null; then umount "$installed"; fi
+  # TAMBERLOX_KEEP_SCRATCH=1 keeps the prefix, traces and logs to look at.
+  if [[ -n ${TAMBERLOX_KEEP_SCRATCH:-} ]]; then log "kept $scratch"; else rm -rf "$scratch"; fi
+}
 trap cleanup EXIT
 
 cp -a "$cache/wine/prefix" "$prefix"
+# The project's prefix has the null display driver; here the program is shown.
+wine_env wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1 ||
+  fail "cannot set Wine's X11 driver in the copy of the prefix"
 # The prefix links the user's Desktop, Documents... to the real home.
 for l in "$prefix"/drive_c/users/*/*; do
   if [[ -L $l ]]; then rm "$l" && mkdir "$l"; fi
@@ -158,30 +176,209 @@ check_runs() { # what
   grep -qF 'usage: tamberlox-open' <<<"$out" || { echo "$out" >&2; fail "$1: no usage from tamberlox-open.exe"; }
 }
 
-# The installed tamberlox.exe on a display of its own, traced by Wine: Qt
-# must load its platform and style plugins and open its Japanese texts from
-# the installed folder, with no qt.conf. Waits for both, at most a minute.
-check_gui() {
-  local trace=$scratch/gui.trace i w seen=
-  local dir=${installdir//\\/\\\\}
-  local wanted=("Loaded L\"${dir}platforms\\\\qwindows.dll\""
-                "Loaded L\"${dir}styles\\\\qwindowsvistastyle.dll\""
-                "CreateFileW L\"\\\\\\\\?\\\\${dir}translations\\\\qtbase_ja.qm\" GENERIC_READ")
-  (cd "$scratch" && wine_env WINEDEBUG=-all,+loaddll,+file xvfb-run -a wine "${installdir}tamberlox.exe" \
-     >/dev/null 2>"$trace") &
-  local run=$!
-  for ((i = 0; i < 120; i++)); do
-    seen=yes
-    for w in "${wanted[@]}"; do grep -qF -- "$w" "$trace" 2>/dev/null || seen=; done
-    [[ -n $seen ]] && break
-    kill -0 "$run" 2>/dev/null || break
+# The installed tamberlox.exe on a display of its own: Xvfb with openbox,
+# where Wine's windows are X windows, found by their titles. Wine traces the
+# text of every message box it shows (+msgbox), so the checks read what the
+# user is told; +loaddll and +file show what the program loads from where.
+xvfb_pid= openbox_pid= program_pid= display= trace=
+start_display() {
+  : >"$scratch/display"
+  Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$scratch/display" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  local i
+  for ((i = 0; i < 100; i++)); do [[ -s $scratch/display ]] && break; sleep 0.1; done
+  [[ -s $scratch/display ]] || fail "Xvfb did not start"
+  display=:$(tr -d '\n' <"$scratch/display")
+  DISPLAY=$display HOME="$scratch/home" openbox >/dev/null 2>&1 &
+  openbox_pid=$!
+  # Wine's desktop process started with the first program (msiexec), without
+  # a display: a new one starts with the display's driver.
+  wine_env wineserver -k >/dev/null 2>&1 || true
+  wine_env wineserver -w >/dev/null 2>&1 || true
+}
+stop_display() {
+  [[ -n $openbox_pid ]] && kill "$openbox_pid" 2>/dev/null
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null || true
+}
+x() { DISPLAY=$display "$@"; }
+
+start_program() { # name of its trace
+  trace=$scratch/$1.trace
+  (cd "$scratch" && wine_env DISPLAY="$display" WINEDEBUG=-all,+msgbox,+loaddll,+file \
+     wine "${installdir}tamberlox.exe" >/dev/null 2>"$trace") &
+  program_pid=$!
+}
+# The program ends by itself within half a minute, or the check fails.
+wait_program_end() { # what
+  local i
+  for ((i = 0; i < 300; i++)); do
+    kill -0 "$program_pid" 2>/dev/null || { wait "$program_pid" || true; return 0; }
+    sleep 0.1
+  done
+  fail "$1: tamberlox.exe did not end"
+}
+stop_program() {
+  wine_env wineserver -k >/dev/null 2>&1 || true
+  wait "$program_pid" 2>/dev/null || true
+}
+
+# The texts of the boxes shown so far, one line each (Wine writes UTF-16 units
+# as \xxxx; a line break in a box becomes " / ").
+box_texts() {
+  python3 - "$trace" <<'EOF'
+import re, sys
+escapes = {'n': '\n', 'r': '\r', 't': '\t', '\\': '\\', '"': '"'}
+def unescape(m):
+    e = m.group(1)
+    return escapes[e] if e in escapes else chr(int(e, 16))
+for line in open(sys.argv[1], encoding='latin-1'):
+    m = re.search(r'trace:msgbox:MSGBOX_OnInit L"(.*)"$', line.rstrip('\n'))
+    if m:
+        text = re.sub(r'\\([0-9a-fA-F]{4}|[nrt\\"])', unescape, m.group(1))
+        print(text.replace('\r\n', ' / ').replace('\n', ' / '))
+EOF
+}
+# Waits for box number $1 of this run and prints its text.
+wait_box() { # number, what
+  local i text
+  for ((i = 0; i < 600; i++)); do
+    text=$(box_texts | sed -n "$1p")
+    [[ -n $text ]] && { echo "$text"; return 0; }
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  fail "$2: no message box number $1 (shown: $(box_texts | tr '\n' '|'))"
+}
+
+# A visible window titled $1 (and not window $2); prints its id.
+wait_window() { # title, other window
+  local title=$1 other=${2:-} i id
+  for ((i = 0; i < 600; i++)); do
+    for id in $(x xdotool search --onlyvisible --name . 2>/dev/null); do
+      [[ $id != "$other" && $(x xdotool getwindowname "$id" 2>/dev/null) == "$title" ]] &&
+        { echo "$id"; return 0; }
+    done
+    sleep 0.1
+  done
+  fail "no window \"$title\" appeared"
+}
+keys() { # window, keys...
+  local id=$1
+  shift
+  x xdotool windowactivate --sync "$id" >/dev/null 2>&1 || x xdotool windowfocus --sync "$id"
+  sleep 0.3
+  x xdotool key --delay 60 "$@"
+}
+typein() { x xdotool type --delay 40 -- "$1"; sleep 0.2; }
+# Answers the box titled $1 (not the window $2) with Return.
+answer_box() { # title, other window
+  local box
+  box=$(wait_window "$1" "${2:-}")
+  keys "$box" Return
+}
+
+# The settings window after the first-start question: user id, password,
+# reply address typed in, the defaults kept, 登録 pressed.
+fill_settings() {
+  local settings
+  settings=$(wait_window 'トルメアﾌｧｲﾙ出力設定')
+  sleep 0.5
+  keys "$settings" Tab
+  typein 'A123'
+  keys "$settings" Tab
+  typein 'secret'
+  keys "$settings" Tab
+  typein 'reply@example.jp'
+  keys "$settings" Tab Tab Tab Tab Tab Tab Tab Tab Tab space
+}
+
+# A component missing from the installed folder: the start says which and ends.
+check_missing_component() {
+  log "starting without cab32.dll"
+  mv "$installed/cab32.dll" "$scratch/cab32.dll"
+  start_program missing
+  local text
+  text=$(wait_box 1 "without cab32.dll")
+  [[ $text == 'CAB32.DLLが見つかりません!!' ]] || fail "without cab32.dll the start said \"$text\""
+  answer_box Error
+  wait_program_end "without cab32.dll"
+  [[ $(box_texts | wc -l) == 1 ]] || fail "without cab32.dll: more boxes: $(box_texts | tr '\n' '|')"
+  mv "$scratch/cab32.dll" "$installed/cab32.dll"
+}
+
+# Installed where the user cannot write (an administrator's install): saving
+# the settings fails with its message, no settings file is left, no crash.
+check_read_only_folder() {
+  log "first start in a folder the program cannot write"
+  if [[ $(id -u) == 0 ]]; then
+    mount --bind "$installed" "$installed" && mount -o remount,ro,bind "$installed" ||
+      fail "cannot make $installed read-only"
+  else
+    chmod a-w "$installed"
+  fi
+  start_program read-only
+  local text
+  text=$(wait_box 1 "read-only folder")
+  [[ $text == '設定ファイルを作成しますか？' ]] || fail "read-only folder: the first box said \"$text\""
+  answer_box "$caption"
+  fill_settings
+  text=$(wait_box 2 "read-only folder")
+  [[ $text == 'WriteValueString INIﾌｧｲﾙ書込みｴﾗｰ。 '* ]] ||
+    fail "read-only folder: saving said \"$text\""
+  answer_box "$caption"
+  [[ -e $installed/TAMBERLOX.INI ]] && fail "read-only folder: a settings file appeared"
+  kill -0 "$program_pid" 2>/dev/null || fail "read-only folder: the program ended after the failure"
+  stop_program
+  if [[ $(id -u) == 0 ]]; then umount "$installed"; else chmod u+w "$installed"; fi
+}
+
+# The first start as the user meets it, and one output run through the
+# windows: the output is opened by Linux's tamberlox-open, byte for byte.
+check_first_start_and_run() {
+  log "first start and an output run through the windows"
+  local reports=$scratch/reports documents text main dialog f
+  mkdir -p "$reports"
+  printf '年,月,件数\r\n2026,12,42\r\n' >"$reports/report_2026_11.csv"
+  head -c 200000 /dev/urandom >"$reports/data_2026_11.bin"
+  documents=$(unixpath 'C:\users\'"$(id -un)"'\Documents')
+  start_program first-start
+  text=$(wait_box 1 "first start")
+  [[ $text == '設定ファイルを作成しますか？' ]] || fail "first start: the first box said \"$text\""
+  answer_box "$caption"
+  fill_settings
+  main=$(wait_window "$caption")
+  [[ -f $installed/TAMBERLOX.INI ]] || fail "first start: no TAMBERLOX.INI after 登録"
+  for f in report_2026_11.csv data_2026_11.bin; do
+    keys "$main" space                     # ﾌｧｲﾙ追加 has the focus
+    dialog=$(wait_window 'ﾌｧｲﾙを指定')
+    sleep 0.5
+    typein "$(winpath "$reports/$f")"
+    keys "$dialog" Return
     sleep 0.5
   done
-  wine_env wineserver -k >/dev/null 2>&1 || true
-  wait "$run" || true
-  for w in "${wanted[@]}"; do
-    grep -qF -- "$w" "$trace" || fail "$1: tamberlox.exe did not get $w"
+  keys "$main" Tab Tab Tab space           # 出力
+  text=$(wait_box 2 "output run")
+  [[ $text == 'トルメアﾌｧｲﾙは'*'です。' ]] || fail "output run: the box said \"$text\""
+  answer_box "$caption" "$main"
+  local made=("$documents"/TMPA123*.txt)
+  [[ -f ${made[0]} && ${#made[@]} == 1 ]] || fail "output run: no single output in $documents"
+  [[ $text == *"$(basename "${made[0]}")"* ]] || fail "output run: the box names another file"
+  "$linux_open" -d "$scratch/opened" "${made[0]}" >/dev/null || fail "Linux tamberlox-open cannot open the output"
+  for f in report_2026_11.csv data_2026_11.bin; do
+    cmp -s "$reports/$f" "$scratch/opened/$f" || fail "output run: $f did not come back byte for byte"
   done
+  [[ -f $scratch/opened/MAIN_TEXT.txt ]] || fail "output run: no MAIN_TEXT.txt"
+  # Qt's plugins and Japanese texts from the installed folder, with no qt.conf.
+  local dir=${installdir//\\/\\\\} w
+  for w in "Loaded L\"${dir}platforms\\\\qwindows.dll\"" \
+           "Loaded L\"${dir}styles\\\\qwindowsvistastyle.dll\"" \
+           "CreateFileW L\"\\\\\\\\?\\\\${dir}translations\\\\qtbase_ja.qm\" GENERIC_READ"; do
+    grep -qF -- "$w" "$trace" || fail "tamberlox.exe did not get $w"
+  done
+  keys "$main" alt+F4
+  wait_program_end "closing the main window"
+  [[ $(box_texts | wc -l) == 2 ]] || fail "output run: other boxes: $(box_texts | tr '\n' '|')"
 }
 
 log "installing $(basename "$msi") for the user"
@@ -202,15 +399,20 @@ programs=$(dirname "$installed")
 check_installed "$version" "$folder"
 check_registration "$code1" "$version"
 check_runs "$version"
-check_gui "$version"
+start_display
+check_missing_component
+check_read_only_folder
+check_first_start_and_run
+stop_display
 
-# The user's files, which no package installs.
-printf '[Settings]\r\nOutput=C:\\work\r\n' >"$installed/TAMBERLOX.INI"
-head -c 3000 /dev/urandom >>"$installed/TAMBERLOX.INI"
-printf 'error log line\r\n' >"$installed/Err_20261207.LOG"
-user_files=(TAMBERLOX.INI Err_20261207.LOG)
+# The user's files, which no package installs: what the program wrote in
+# its folder (its settings, its logs) and an error log.
+printf 'error log line\r\n' >>"$installed/Err_20261207.LOG"
+mapfile -t user_files < <(comm -23 <(cd "$installed" && find . -type f -printf '%P\n' | sort) \
+                                   <(cd "$folder" && find . -type f -printf '%P\n' | sort))
+[[ " ${user_files[*]} " == *' TAMBERLOX.INI '* ]] || fail "no TAMBERLOX.INI among the user's files"
 mkdir "$scratch/user"
-for f in "${user_files[@]}"; do cp "$installed/$f" "$scratch/user/"; done
+for f in "${user_files[@]}"; do (cd "$installed" && cp --parents "$f" "$scratch/user/"); done
 check_user_files() { # what
   local f
   for f in "${user_files[@]}"; do
@@ -253,12 +455,13 @@ msiexec_expect 0 uninstall /x "$(winpath "$msi2")"
 registered "$code2" && fail "$newer is still registered after the uninstall"
 [[ -e $shortcut ]] && fail "the uninstall left the shortcut"
 wine_env wine reg query 'HKCU\Software\Tamberlox' >/dev/null 2>&1 && fail "the uninstall left HKCU\\Software\\Tamberlox"
-diff <(printf '%s\n' "${user_files[@]}" | sort) <(cd "$installed" && find . -mindepth 1 -printf '%P\n' | sort) >&2 ||
+diff <(printf '%s\n' "${user_files[@]}" | sort) <(cd "$installed" && find . -type f -printf '%P\n' | sort) >&2 ||
   fail "the uninstall left other things than the user's files in $installed"
 check_user_files "uninstall"
 
 log "installing and uninstalling $newer with no files of the user's"
-rm -f "${user_files[@]/#/$installed/}"
+# Only the user's files are left here now, with their folders.
+find "$installed" -mindepth 1 -delete
 msiexec_expect 0 reinstall /i "$(winpath "$msi2")"
 msiexec_expect 0 uninstall2 /x "$code2"
 [[ -e $installed ]] && fail "the uninstall left $installed"
