@@ -47,11 +47,15 @@ wine_env() {
     LOCPATH="$cache/wine/locale" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 "$@"
 }
 cleanup() {
-  wine_env wineserver -k >/dev/null 2>&1 || true
+  # The script's own verdict stands, whatever is left to tidy.
+  local rc=$?
+  set +e
+  wine_env wineserver -k >/dev/null 2>&1
   stop_display
   if [[ -n ${installed:-} ]] && mountpoint -q "$installed" 2>/dev/null; then umount "$installed"; fi
   # TAMBERLOX_KEEP_SCRATCH=1 keeps the prefix, traces and logs to look at.
   if [[ -n ${TAMBERLOX_KEEP_SCRATCH:-} ]]; then log "kept $scratch"; else rm -rf "$scratch"; fi
+  exit "$rc"
 }
 trap cleanup EXIT
 
