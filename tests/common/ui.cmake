@@ -19,5 +19,5 @@ foreach(component cab32 capicom)
 endforeach()
 
 tamberlox_add_test(test_common_ui
-  SOURCES ui/test_about_twips.cpp ui/test_native_boxes.cpp ui/test_qt_adapters.cpp
+  SOURCES ui/test_about_twips.cpp ui/test_native_boxes.cpp ui/test_qt_adapters.cpp ui/test_ui_font.cpp
   LIBS common_ui tamberlox_ui_test_support tamberlox_gui_test_main)
