@@ -12,8 +12,8 @@
 # (dist/, made by scripts/windows.sh), installed with its MSI into a copy of
 # the project's Wine prefix and run in Wine's own desktop window, so the
 # frames, system menu, message boxes and file dialog are Wine's Windows ones.
-# Writes docs/screenshots/windows_*.png. Needs also wine fonts-wine (Marlett
-# for the caption buttons, Tahoma for Latin text).
+# Writes docs/screenshots/windows_*.png. Needs also wine and fonts-wine
+# (Marlett, for the caption buttons).
 set -euo pipefail
 export LC_ALL=C.UTF-8
 cd "$(dirname "$0")/.."
@@ -244,15 +244,28 @@ popup_menu() {
   return 1
 }
 
+# The system menu of window $1 through a click on its icon: an entry chosen
+# there comes to the program as WM_SYSCOMMAND. The menu that Alt+Space opens
+# (tracked with TPM_RETURNCMD, by Qt it seems) posts none, so its バージョン情報
+# and 設定 do nothing.
+system_menu() {
+  local x y w h
+  read -r x y w h < <(geometry "$1")
+  xdotool mousemove $((x + 10)) $((y + 10)) click 1 mousemove 1023 767
+  popup_menu "$1"
+}
+
 windows_session() {
-  local tmp=$TAMBERLOX_SHOT_DIR question settings main done_box about progress menu pid x y w h x y w h
-  # The pointer off the windows, so that no field shows it hovering.
-  xdotool mousemove 1023 767
-  wine_env WINEDEBUG=+menu wine explorer /desktop=Tamberlox,1024x768 "$TAMBERLOX_SHOT_EXE" >"$tmp/wine.log" 2>/tmp/wshot/menu.trace &
+  local tmp=$TAMBERLOX_SHOT_DIR question settings main done_box='' about progress menu pid x y w h
+  wine_env wine explorer /desktop=Tamberlox,1024x768 "$TAMBERLOX_SHOT_EXE" >"$tmp/wine.log" 2>&1 &
   pid=$!
 
   # No settings file: the question box, then the settings window.
   question=$(wait_window "$caption")
+  # The pointer off the windows, moved on Wine's desktop: until Wine sees it
+  # move there it takes it at the screen's centre, where a field then shows
+  # it hovering.
+  xdotool mousemove 1000 740 sleep 0.2 mousemove 1023 767
   wshot windows_first_start.png "$question"
   wkeys "$question" Return
   settings=$(wait_window 'トルメアﾌｧｲﾙ出力設定')
@@ -272,7 +285,6 @@ windows_session() {
   wadd_report "$main" "$tmp/reports/集計表_2026_11.csv"
   wshot windows_main.png "$main"
 
-  # The system menu with the program's own entries.
   wkeys "$main" alt+space
   menu=$(popup_menu "$main")
   wshot windows_system_menu.png "$main" "$menu"
@@ -285,22 +297,19 @@ windows_session() {
   wkeys "$main" Tab Tab Tab space
   progress=$(wait_window '進行状況')
   wshot windows_progress.png "$progress"
-  for _ in $(seq 1200); do
+  for _ in $(seq 1800); do
     done_box=$(box_over "$main") && break
     sleep 0.1
   done
-  [[ -n $done_box ]] || { echo "screenshots.sh: the output run did not end in two minutes" >&2; return 1; }
+  [[ -n $done_box ]] || { echo "screenshots.sh: the output run did not end in three minutes" >&2; return 1; }
   wshot windows_output_done.png "$done_box"
   wkeys "$done_box" Return
   gone "$done_box"
 
-  # バージョン情報 is the system menu's last entry but one.
-  wkeys "$main" alt+space
-  menu=$(popup_menu "$main")
+  # バージョン情報, the menu's last entry but one.
+  menu=$(system_menu "$main")
   read -r x y w h < <(geometry "$menu")
-  echo "menu $x $y $w $h" >&2
   xdotool mousemove $((x + 40)) $((y + h - 28)) click 1 mousemove 1023 767
-  sleep 3; import -window root /tmp/wshot/dbg3.png; xwininfo -root -tree > /tmp/wshot/dbg3.tree
   about=$(wait_window 'ﾊﾞｰｼﾞｮﾝ情報')
   wshot windows_about.png "$about"
   wkeys "$about" Return
@@ -315,6 +324,8 @@ windows_session() {
     echo "screenshots.sh: the program did not end on Alt+F4" >&2
     return 1
   fi
+  # Wine's desktop and services stay; ended before their display goes.
+  wine_env wineserver -k >/dev/null 2>&1 || true
 }
 
 # The box the program shows over its main window $1 at the end of a run.
@@ -348,14 +359,14 @@ windows() {
     if [[ -L $l ]]; then rm "$l" && mkdir "$l"; fi
   done
   # Wine copies its own fonts into a prefix only when it makes it; without
-  # Marlett the caption buttons show letters, without Tahoma Latin text
-  # falls back to a serif face.
+  # Marlett the caption buttons show letters ("r" for the close box).
   cp -n /usr/share/wine/fonts/* "$tmp/prefix/drive_c/windows/Fonts/"
   # The project's prefix draws into no display (for the tests).
   wine_env wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
-  # Japanese Windows' dialog font, which Qt takes as its own: missing, Qt
-  # falls back to the first family it finds (a serif one), and kanji to
-  # another size.
+  # MS UI Gothic, Japanese Windows' dialog font (MS Shell Dlg) and one the
+  # program takes, which Wine lacks: without it Qt falls back to the first
+  # family it finds (a serif one) and kanji to another size. (MS Gothic as
+  # IPAGothic would be closer, but clips the underscores in list rows.)
   wine_env wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'IPAPGothic' /f >/dev/null 2>&1
   wine_env wine msiexec /i "$(winpath "$msi")" /qn /l*v "$(winpath "$tmp/install.log")" >/dev/null 2>&1 ||
     { echo "screenshots.sh: msiexec could not install $msi" >&2; exit 1; }
@@ -370,9 +381,11 @@ windows() {
   printf 'report\r\n' >"$tmp/reports/集計表_2026_11.csv"
   head -c $((400 * 1024 * 1024)) /dev/urandom >"$tmp/reports/大容量データ_2026_11.bin"
 
-  TMPDIR=$tmp/tmp xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" --windows-session
+  local rc=0
+  TMPDIR=$tmp/tmp xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" --windows-session || rc=$?
   wine_env wineserver -k >/dev/null 2>&1 || true
-  echo "Screenshots in docs/screenshots: $(cat "$tmp/written") ($((SECONDS - started)) s)"
+  echo "Screenshots in docs/screenshots: $(cat "$tmp/written" 2>/dev/null) ($((SECONDS - started)) s)"
+  return "$rc"
 }
 
 if [[ ${1:-} == --windows-session ]]; then
