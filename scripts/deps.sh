@@ -22,7 +22,7 @@ case ${1:-linux} in
   windows)
     packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
               mingw-w64-x86-64-dev wine wine64 locales ninja-build dpkg-dev xz-utils
-              qt6-base-dev qt6-base-dev-tools qt6-translations-l10n googletest libz-mingw-w64-dev) ;;
+              qt6-base-dev qt6-base-dev-tools qt6-translations-l10n googletest libz-mingw-w64-dev fonts-wine) ;;
   # wixl and msitools make the MSI; Xvfb is the display the package check
   # starts the program on.
   package)
