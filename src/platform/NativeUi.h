@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
 #include <array>
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -50,17 +50,11 @@ struct MenuEntry {
     QString text;
 };
 
-// The window's system menu: the entries added after the system's own.
+// The window's system menu: the entries added after the system's own, and
+// the commands chosen from it.
 class SystemMenu {
 public:
-    // Called with wParam for every system command the window receives, before
-    // the procedure it replaced gets the command unchanged.
-    using Handler = std::function<void(quintptr wParam)>;
-
-    SystemMenu() = default;
-    ~SystemMenu();
-    SystemMenu(const SystemMenu&) = delete;
-    SystemMenu& operator=(const SystemMenu&) = delete;
+    SystemMenu() = delete;
 
     // Appends the entries to window's system menu in order; false at the
     // first that the system refuses (the earlier ones stay).
@@ -69,23 +63,16 @@ public:
     // The whole system menu of window, in order; empty when it has none.
     static std::vector<MenuEntry> entries(NativeWindow window);
 
-    // Replaces window's procedure with one that gives every system command to
-    // handler first. False when the system refuses, or one is installed.
-    bool install(NativeWindow window, Handler handler);
-    // Puts the replaced procedure back; nothing when none is installed.
-    void remove();
-    bool isInstalled() const { return m_window != 0; }
+    // The wParam of a system command sent to window, from a message as Qt
+    // hands it to the window's nativeEvent; nullopt for any other message.
+    // Every command reaches a window there, also one chosen from the menu that
+    // Qt itself opens for Alt+Space, which no replaced window procedure sees.
+    static std::optional<quintptr> commandOf(
+        NativeWindow window, const QByteArray& eventType, const void* message);
 
     // Sends window a system command and returns the result, as choosing an
     // entry of its menu does.
     static qintptr sendCommand(NativeWindow window, quintptr wParam);
-
-private:
-    NativeWindow m_window = 0;
-    quintptr m_previous = 0;
-    Handler m_handler;
-
-    friend struct SystemMenuAccess;
 };
 
 // The file version of the executable file at path, from its version resource,

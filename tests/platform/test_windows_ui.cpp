@@ -1,4 +1,4 @@
-// The system menu, the replacement window procedure and the version
+// The system menu, its commands as the window gets them, and the version
 // resources, read back through the system's own calls on a real window and
 // the built executables.
 #include "platform/NativeUi.h"
@@ -19,13 +19,11 @@ using platform::MenuEntry;
 using platform::NativeWindow;
 using platform::SystemMenu;
 
-// What the window's own procedure saw of WM_SYSCOMMAND, and of everything.
+// What the window's own procedure saw of WM_SYSCOMMAND.
 std::vector<WPARAM> g_ownCommands;
-int g_ownMessages = 0;
 
 LRESULT CALLBACK ownProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    ++g_ownMessages;
     if (message == WM_SYSCOMMAND)
         g_ownCommands.push_back(wParam);
     return ::DefWindowProcW(window, message, wParam, lParam);
@@ -46,19 +44,16 @@ public:
         m_window = ::CreateWindowExW(0, MAKEINTATOM(atom), L"test", WS_OVERLAPPEDWINDOW, 0, 0,
             200, 100, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     }
-    ~TestWindow() { destroy(); }
+    ~TestWindow()
+    {
+        if (m_window != nullptr)
+            ::DestroyWindow(m_window);
+    }
     TestWindow(const TestWindow&) = delete;
     TestWindow& operator=(const TestWindow&) = delete;
 
     NativeWindow id() const { return reinterpret_cast<NativeWindow>(m_window); }
     HWND hwnd() const { return m_window; }
-    LONG_PTR procedure() const { return ::GetWindowLongPtrW(m_window, GWLP_WNDPROC); }
-    void destroy()
-    {
-        if (m_window != nullptr)
-            ::DestroyWindow(m_window);
-        m_window = nullptr;
-    }
 
 private:
     HWND m_window = nullptr;
@@ -69,7 +64,6 @@ protected:
     void SetUp() override
     {
         g_ownCommands.clear();
-        g_ownMessages = 0;
         ASSERT_NE(window.hwnd(), nullptr);
     }
 
@@ -111,108 +105,34 @@ TEST_F(SystemMenuTest, NoWindowHasNoMenuToAppendTo)
 {
     EXPECT_FALSE(SystemMenu::append(0, kEntries));
     EXPECT_TRUE(SystemMenu::entries(0).empty());
-    SystemMenu menu;
-    EXPECT_FALSE(menu.install(0, [](quintptr) {}));
-    EXPECT_FALSE(menu.isInstalled());
 }
 
-TEST_F(SystemMenuTest, CommandsReachTheHandlerFirstThenTheWindowsOwnProcedure)
+TEST_F(SystemMenuTest, SentCommandReachesTheWindowWhole)
 {
-    const LONG_PTR own = window.procedure();
-    std::vector<quintptr> handled;
-    int ownAtHandler = -1;
-    SystemMenu menu;
-    ASSERT_TRUE(menu.install(window.id(), [&](quintptr wParam) {
-        handled.push_back(wParam);
-        ownAtHandler = static_cast<int>(g_ownCommands.size());
-    }));
-    EXPECT_TRUE(menu.isInstalled());
-    EXPECT_NE(window.procedure(), own);
-
-    SystemMenu::sendCommand(window.id(), 256);
     SystemMenu::sendCommand(window.id(), 257);
-    // The whole wParam: the system's low four bits and any high word arrive.
+    // The system's low four bits and any high word arrive as they are.
     SystemMenu::sendCommand(window.id(), 0x10000 | 256);
-
-    EXPECT_EQ(handled, (std::vector<quintptr> { 256, 257, 0x10000 | 256 }));
-    EXPECT_EQ(ownAtHandler, 2);  // the third reached the handler before the window
-    EXPECT_EQ(g_ownCommands, (std::vector<WPARAM> { 256, 257, 0x10000 | 256 }));
-
-    // Messages other than system commands pass straight through.
-    const int before = g_ownMessages;
-    ::SendMessageW(window.hwnd(), WM_NULL, 0, 0);
-    EXPECT_EQ(g_ownMessages, before + 1);
-    EXPECT_EQ(handled.size(), 3u);
+    EXPECT_EQ(g_ownCommands, (std::vector<WPARAM> { 257, 0x10000 | 256 }));
 }
 
-TEST_F(SystemMenuTest, RemovePutsTheWindowsOwnProcedureBack)
+TEST_F(SystemMenuTest, CommandOfReadsOnlyThisWindowsSystemCommands)
 {
-    const LONG_PTR own = window.procedure();
-    int handled = 0;
-    {
-        SystemMenu menu;
-        ASSERT_TRUE(menu.install(window.id(), [&](quintptr) { ++handled; }));
-        menu.remove();
-        EXPECT_FALSE(menu.isInstalled());
-        EXPECT_EQ(window.procedure(), own);
-        SystemMenu::sendCommand(window.id(), 256);
-        EXPECT_EQ(handled, 0);
-        EXPECT_EQ(g_ownCommands.size(), 1u);
+    const QByteArray type("windows_generic_MSG");
+    MSG message {};
+    message.hwnd = window.hwnd();
+    message.message = WM_SYSCOMMAND;
+    message.wParam = 0x10000 | 256;
+    EXPECT_EQ(SystemMenu::commandOf(window.id(), type, &message), quintptr(0x10000 | 256));
+    message.wParam = SC_CLOSE;
+    EXPECT_EQ(SystemMenu::commandOf(window.id(), type, &message), quintptr(SC_CLOSE));
 
-        // Installed again, and taken out by the destructor.
-        ASSERT_TRUE(menu.install(window.id(), [&](quintptr) { ++handled; }));
-    }
-    EXPECT_EQ(window.procedure(), own);
-    SystemMenu::sendCommand(window.id(), 257);
-    EXPECT_EQ(handled, 0);
-}
-
-TEST_F(SystemMenuTest, OneReplacementPerWindow)
-{
-    SystemMenu first;
-    SystemMenu second;
-    ASSERT_TRUE(first.install(window.id(), [](quintptr) {}));
-    EXPECT_FALSE(second.install(window.id(), [](quintptr) {}));
-    EXPECT_FALSE(first.install(window.id(), [](quintptr) {}));
+    // Another window's, another message, the dispatcher's copy, none.
     TestWindow other;
-    EXPECT_FALSE(first.install(other.id(), [](quintptr) {}));  // one window per menu
-}
-
-TEST_F(SystemMenuTest, ProcedureInstalledOverOursStaysWhenOursIsRemoved)
-{
-    SystemMenu menu;
-    ASSERT_TRUE(menu.install(window.id(), [](quintptr) {}));
-    const LONG_PTR ours = window.procedure();
-    ::SetWindowLongPtrW(window.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ownProcedure));
-    menu.remove();
-    EXPECT_FALSE(menu.isInstalled());
-    EXPECT_EQ(window.procedure(), reinterpret_cast<LONG_PTR>(&ownProcedure));
-    EXPECT_NE(window.procedure(), ours);
-}
-
-TEST_F(SystemMenuTest, DestroyedWindowLeavesNothingToRestore)
-{
-    int handled = 0;
-    SystemMenu menu;
-    ASSERT_TRUE(menu.install(window.id(), [&](quintptr) { ++handled; }));
-    window.destroy();
-    EXPECT_FALSE(menu.isInstalled());
-    menu.remove();  // nothing left to touch
-    EXPECT_EQ(handled, 0);
-}
-
-TEST_F(SystemMenuTest, HandlerMayRemoveItselfWhileTheCommandIsPassedOn)
-{
-    SystemMenu menu;
-    int handled = 0;
-    ASSERT_TRUE(menu.install(window.id(), [&](quintptr) {
-        ++handled;
-        menu.remove();
-    }));
-    SystemMenu::sendCommand(window.id(), 256);
-    SystemMenu::sendCommand(window.id(), 256);
-    EXPECT_EQ(handled, 1);
-    EXPECT_EQ(g_ownCommands, (std::vector<WPARAM> { 256, 256 }));
+    EXPECT_EQ(SystemMenu::commandOf(other.id(), type, &message), std::nullopt);
+    EXPECT_EQ(SystemMenu::commandOf(window.id(), "windows_dispatcher_MSG", &message), std::nullopt);
+    EXPECT_EQ(SystemMenu::commandOf(window.id(), type, nullptr), std::nullopt);
+    message.message = WM_COMMAND;
+    EXPECT_EQ(SystemMenu::commandOf(window.id(), type, &message), std::nullopt);
 }
 
 // Version resources, read as Explorer reads them.

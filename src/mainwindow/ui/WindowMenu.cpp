@@ -43,25 +43,21 @@ bool WindowMenu::install()
     if (m_installed)
         return true;
     if (m_useSystemMenu) {
-        const platform::NativeWindow window = m_window.winId();
-        const bool added = platform::SystemMenu::append(window,
-            { { true, 0, QString() }, { false, MENU_ID_VERSION, QStringLiteral("バージョン情報") },
-                { false, MENU_ID_SETTING, QStringLiteral("設定") } });
-        if (!added || !m_systemMenu.install(window, [this](quintptr wParam) { handleCommand(wParam); }))
+        if (!platform::SystemMenu::append(m_window.winId(),
+                { { true, 0, QString() }, { false, MENU_ID_VERSION, QStringLiteral("バージョン情報") },
+                    { false, MENU_ID_SETTING, QStringLiteral("設定") } }))
             return false;
-        m_installed = true;
-        return true;
+    } else {
+        m_window.installEventFilter(this);
+        m_altSpace->setEnabled(true);
+        m_menuKey->setEnabled(true);
     }
-    m_window.installEventFilter(this);
-    m_altSpace->setEnabled(true);
-    m_menuKey->setEnabled(true);
     m_installed = true;
     return true;
 }
 
 void WindowMenu::remove()
 {
-    m_systemMenu.remove();
     m_window.removeEventFilter(this);
     m_altSpace->setEnabled(false);
     m_menuKey->setEnabled(false);
@@ -109,6 +105,16 @@ void WindowMenu::WindowProc(quintptr wParam)
 {
     handleCommand(wParam);
     CallWindowProc(wParam);
+}
+
+// The system's own handling follows when the window's procedure goes on.
+void WindowMenu::nativeEvent(const QByteArray& eventType, const void* message)
+{
+    if (!m_installed || !m_useSystemMenu)
+        return;
+    if (const std::optional<quintptr> wParam
+        = platform::SystemMenu::commandOf(m_window.winId(), eventType, message))
+        handleCommand(*wParam);
 }
 
 // Compared whole: no bits of wParam are masked off.

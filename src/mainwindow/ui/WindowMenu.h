@@ -5,6 +5,7 @@
 #include <QObject>
 #include <functional>
 
+class QByteArray;
 class QMenu;
 class QPoint;
 class QKeySequence;
@@ -13,14 +14,16 @@ class QWidget;
 
 // The main window's system menu with "バージョン情報" and "設定" after a
 // separator. Where the windows are the system's own (Windows), the entries go
-// into the window's real system menu and a replacement window procedure
-// catches their commands. Elsewhere a window menu stands in for it: the usual
-// close entry, a separator and the two entries, opened by a right click on
-// the window's background, the Menu key and Alt+Space (when the window
-// manager lets it through), with an event filter playing the replaced
-// procedure. Either way WindowProc handles the two added commands, guarded
-// against re-entry through the modal windows they open, and passes every
-// command on.
+// into the window's real system menu and its commands are caught as the
+// window's native events: every command arrives there, also one chosen from
+// the menu Qt opens itself for Alt+Space, which Qt hands to its own window
+// procedure directly, past any replaced one. Elsewhere a window menu stands
+// in for it: the usual close entry, a separator and the two entries, opened
+// by a right click on the window's background, the Menu key and Alt+Space
+// (when the window manager lets it through), with an event filter playing
+// the replaced procedure. Either way WindowProc handles the two added
+// commands, guarded against re-entry through the modal windows they open,
+// and passes every command on.
 class WindowMenu : public QObject {
     Q_OBJECT
 public:
@@ -37,8 +40,8 @@ public:
     WindowMenu(QWidget& window, CommandHandler handler, bool systemMenu);
 
     // Installation at load and removal at unload; the menu opens only while
-    // installed. False when an entry cannot be added to the system menu or
-    // its commands cannot be caught: the program cannot start then.
+    // installed. False when an entry cannot be added to the system menu: the
+    // program cannot start then.
     bool install();
     void remove();
     bool isInstalled() const { return m_installed; }
@@ -51,6 +54,11 @@ public:
     // A system command: 256 and 257 open their window unless a command is
     // being handled; then the standard handling (close for SC_CLOSE).
     void WindowProc(quintptr wParam);
+
+    // The window's native event, as its nativeEvent gets it: a system command
+    // is handled as WindowProc handles it, and every message goes on to the
+    // system's own handling.
+    void nativeEvent(const QByteArray& eventType, const void* message);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,7 +77,6 @@ private:
     QShortcut* m_altSpace = nullptr;
     QShortcut* m_menuKey = nullptr;
     bool m_useSystemMenu = false;
-    platform::SystemMenu m_systemMenu;
     bool m_installed = false;
     bool m_blnInSysCommand = false;
 };

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
@@ -79,6 +80,13 @@ bool frmTamberlox_01::event(QEvent* event)
     return handled;
 }
 
+// The system menu's commands; the window's own handling follows.
+bool frmTamberlox_01::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    m_windowMenu->nativeEvent(eventType, message);
+    return QWidget::nativeEvent(eventType, message, result);
+}
+
 // Every activation: without a settings file the program cannot work.
 void frmTamberlox_01::Form_Activate()
 {
@@ -122,11 +130,13 @@ void frmTamberlox_01::cmdSend_Click()
     m_running = false;
 }
 
+// Qt's dialog and drops write "/" everywhere; the list, its messages and the
+// logs show paths as the system writes them.
 void frmTamberlox_01::cmdAdd_Click()
 {
     const std::optional<QString> chosen = m_services.fileOpen.showOpen(this);
     if (chosen)
-        m_list.addChosen(*chosen);
+        m_list.addChosen(QDir::toNativeSeparators(*chosen));
 }
 
 void frmTamberlox_01::cmdDelete_Click()
@@ -146,8 +156,12 @@ void frmTamberlox_01::lstFile_Click()
 void frmTamberlox_01::Form_OLEDragDrop(const QStringList& paths)
 {
     // An output run takes no other input.
-    if (!m_running)
-        m_list.addDropped(paths);
+    if (m_running)
+        return;
+    QStringList native;
+    for (const QString& path : paths)
+        native << QDir::toNativeSeparators(path);
+    m_list.addDropped(native);
 }
 
 int frmTamberlox_01::fileCount() const

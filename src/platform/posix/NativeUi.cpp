@@ -37,8 +37,6 @@ std::optional<QString> browseForFolder(NativeWindow, const QString&, unsigned)
     return std::nullopt;
 }
 
-SystemMenu::~SystemMenu() = default;
-
 bool SystemMenu::append(NativeWindow, const std::vector<MenuEntry>&)
 {
     return false;
@@ -49,12 +47,10 @@ std::vector<MenuEntry> SystemMenu::entries(NativeWindow)
     return {};
 }
 
-bool SystemMenu::install(NativeWindow, Handler)
+std::optional<quintptr> SystemMenu::commandOf(NativeWindow, const QByteArray&, const void*)
 {
-    return false;
+    return std::nullopt;
 }
-
-void SystemMenu::remove() { }
 
 qintptr SystemMenu::sendCommand(NativeWindow, quintptr)
 {

@@ -16,36 +16,12 @@ int systemBox(NativeWindow owner, const char16_t* text, const char16_t* title, u
 
 MessageBoxFunction g_messageBox = &systemBox;
 
-// Where the replacement procedure finds the SystemMenu of its window.
-constexpr wchar_t kSystemMenuProperty[] = L"Tamberlox.SystemMenu";
-
 std::wstring wideText(const QString& text)
 {
     return text.toStdWString();
 }
 
 } // namespace
-
-// The replacement window procedure, with access to the SystemMenu it serves.
-struct SystemMenuAccess {
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        auto* menu = static_cast<SystemMenu*>(::GetPropW(window, kSystemMenuProperty));
-        if (menu == nullptr)
-            return ::DefWindowProcW(window, message, wParam, lParam);
-        // Copies: the handler may put the old procedure back, or close the
-        // window, before the message is passed on.
-        const auto previous = reinterpret_cast<WNDPROC>(menu->m_previous);
-        if (message == WM_SYSCOMMAND && menu->m_handler) {
-            const SystemMenu::Handler handler = menu->m_handler;
-            handler(static_cast<quintptr>(wParam));
-        } else if (message == WM_NCDESTROY) {
-            // The window's last message: nothing is left to restore after it.
-            menu->remove();
-        }
-        return ::CallWindowProcW(previous, window, message, wParam, lParam);
-    }
-};
 
 bool hasNativeUi()
 {
@@ -93,11 +69,6 @@ std::optional<QString> browseForFolder(NativeWindow owner, const QString& title,
     return result;
 }
 
-SystemMenu::~SystemMenu()
-{
-    remove();
-}
-
 bool SystemMenu::append(NativeWindow window, const std::vector<MenuEntry>& entries)
 {
     HMENU menu = ::GetSystemMenu(reinterpret_cast<HWND>(window), FALSE);
@@ -142,42 +113,15 @@ std::vector<MenuEntry> SystemMenu::entries(NativeWindow window)
     return result;
 }
 
-bool SystemMenu::install(NativeWindow window, Handler handler)
+std::optional<quintptr> SystemMenu::commandOf(
+    NativeWindow window, const QByteArray& eventType, const void* message)
 {
-    auto* hwnd = reinterpret_cast<HWND>(window);
-    if (m_window != 0 || !::IsWindow(hwnd) || ::GetPropW(hwnd, kSystemMenuProperty) != nullptr)
-        return false;
-    const LONG_PTR previous = ::GetWindowLongPtrW(hwnd, GWLP_WNDPROC);
-    if (previous == 0 || !::SetPropW(hwnd, kSystemMenuProperty, this))
-        return false;
-    m_previous = static_cast<quintptr>(previous);
-    m_handler = std::move(handler);
-    m_window = window;
-    ::SetLastError(0);
-    if (::SetWindowLongPtrW(hwnd, GWLP_WNDPROC,
-            reinterpret_cast<LONG_PTR>(&SystemMenuAccess::WindowProc))
-            == 0
-        && ::GetLastError() != 0) {
-        ::RemovePropW(hwnd, kSystemMenuProperty);
-        m_window = 0;
-        m_handler = nullptr;
-        return false;
-    }
-    return true;
-}
-
-void SystemMenu::remove()
-{
-    if (m_window == 0)
-        return;
-    auto* hwnd = reinterpret_cast<HWND>(m_window);
-    // Only our own procedure is taken out; one installed over it stays.
-    if (::GetWindowLongPtrW(hwnd, GWLP_WNDPROC)
-        == reinterpret_cast<LONG_PTR>(&SystemMenuAccess::WindowProc))
-        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, static_cast<LONG_PTR>(m_previous));
-    ::RemovePropW(hwnd, kSystemMenuProperty);
-    m_window = 0;
-    m_handler = nullptr;
+    if (message == nullptr || eventType != "windows_generic_MSG")
+        return std::nullopt;
+    const auto* msg = static_cast<const MSG*>(message);
+    if (msg->message != WM_SYSCOMMAND || msg->hwnd != reinterpret_cast<HWND>(window))
+        return std::nullopt;
+    return static_cast<quintptr>(msg->wParam);
 }
 
 qintptr SystemMenu::sendCommand(NativeWindow window, quintptr wParam)

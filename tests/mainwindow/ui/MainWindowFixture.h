@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
@@ -32,6 +33,13 @@ protected:
         for (int row = 0; row < list()->count(); ++row)
             texts << list()->item(row)->text();
         return texts;
+    }
+    static QStringList native(const QStringList& paths)
+    {
+        QStringList result;
+        for (const QString& path : paths)
+            result << QDir::toNativeSeparators(path);
+        return result;
     }
     QString writeReport(const QString& name)
     {

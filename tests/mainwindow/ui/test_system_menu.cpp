@@ -1,13 +1,40 @@
 // The main window on the system's own windows: its two entries in the real
-// system menu, their commands through the replaced window procedure with the
-// re-entry guard, and the system's own handling of everything else.
+// system menu, their commands however the menu was opened, once each, with
+// the re-entry guard, and the system's own handling of everything else.
 #include "MainWindowFixture.h"
 
 #include "mainwindow/ui/WindowMenu.h"
 
 #include <QGuiApplication>
 
+#include <windows.h>
+
+#include <algorithm>
+#include <initializer_list>
+
 namespace {
+
+// Alt+Space as the keyboard sends it, then keys for the menu it opens. Qt
+// opens that menu itself and tracks it in a loop of its own, which takes the
+// keys from the queue. Should the menu ignore them, it is closed after a
+// while, so a fault fails the test rather than hanging it.
+void pressAltSpaceThen(HWND window, std::initializer_list<WPARAM> keys)
+{
+    BYTE saved[256] = {};
+    ::GetKeyboardState(saved);
+    BYTE alt[256];
+    std::copy(std::begin(saved), std::end(saved), alt);
+    alt[VK_MENU] = alt[VK_LMENU] = 0x80;
+    ::SetKeyboardState(alt);
+    // Context code (Alt held) and the space bar's scan code.
+    ::PostMessageW(window, WM_SYSKEYDOWN, VK_SPACE, 0x20390001);
+    for (const WPARAM key : keys)
+        ::PostMessageW(window, WM_KEYDOWN, key, 1);
+    const UINT_PTR failsafe = ::SetTimer(nullptr, 0, 20000, [](HWND, UINT, UINT_PTR, DWORD) { ::EndMenu(); });
+    QCoreApplication::processEvents();
+    ::KillTimer(nullptr, failsafe);
+    ::SetKeyboardState(saved);
+}
 
 using platform::MenuEntry;
 using platform::SystemMenu;
@@ -59,6 +86,33 @@ TEST_F(SystemMenuWindow, EachCommandOpensItsWindowOnceWhileEitherIsOpen)
     EXPECT_TRUE(m_boxes.boxes.empty());
 }
 
+// Qt's own menu for Alt+Space hands the chosen command to Qt's window
+// procedure directly; a click on the window icon posts it. Each opens its
+// window once.
+TEST_F(SystemMenuWindow, AltSpaceMenuEntriesOpenTheirWindows)
+{
+    openLoaded();
+    const auto window = reinterpret_cast<HWND>(id());
+    pressAltSpaceThen(window, { VK_END, VK_RETURN });
+    EXPECT_EQ(m_dialogs.shown, (QStringList { "frmIniFile" }));
+    pressAltSpaceThen(window, { VK_END, VK_UP, VK_RETURN });
+    EXPECT_EQ(m_dialogs.shown, (QStringList { "frmIniFile", "frmAbout" }));
+
+    // Closed without a choice: nothing opens, the window stays.
+    pressAltSpaceThen(window, { VK_END, VK_ESCAPE });
+    EXPECT_EQ(m_dialogs.shown.size(), 2);
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_TRUE(m_boxes.boxes.empty());
+}
+
+TEST_F(SystemMenuWindow, PostedCommandOpensItsWindowOnce)
+{
+    openLoaded();
+    ::PostMessageW(reinterpret_cast<HWND>(id()), WM_SYSCOMMAND, 256, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_dialogs.shown, (QStringList { "frmAbout" }));
+}
+
 TEST_F(SystemMenuWindow, OnlyTheWholeIdCountsAndOtherCommandsReachTheSystem)
 {
     openLoaded();
@@ -68,7 +122,7 @@ TEST_F(SystemMenuWindow, OnlyTheWholeIdCountsAndOtherCommandsReachTheSystem)
     EXPECT_TRUE(m_dialogs.shown.isEmpty());
 
     // The system's own close goes through to the window.
-    command(WindowMenu::SC_CLOSE);
+    command(SC_CLOSE);
     QCoreApplication::processEvents();
     EXPECT_FALSE(m_window->isVisible());
     EXPECT_FALSE(m_window->windowMenu().isInstalled());
