@@ -22,6 +22,16 @@ caption='トルメア暗号化ﾌｧｲﾙ出力'
 
 # Waits for a visible window of the program whose title is $1 (and which is
 # not window $2); prints its id.
+# Whether process $1 ends within $2 tenths of a second.
+ended_within() {
+  local _
+  for _ in $(seq "$2"); do
+    kill -0 "$1" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  ! kill -0 "$1" 2>/dev/null
+}
+
 wait_window() {
   local title=$1 other=${2:-} id name
   for _ in $(seq 300); do
@@ -140,11 +150,7 @@ session() {
   xdotool mousemove --window "$main" 200 340 click 3
   sleep 0.5
   xdotool key --delay 60 Down Return
-  for _ in $(seq 50); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$pid" 2>/dev/null; then
+  if ! ended_within "$pid" 50; then
     echo "screenshots.sh: the program did not end through its window menu" >&2
     kill "$pid"
   fi
@@ -316,11 +322,7 @@ windows_session() {
   gone "$about"
 
   wkeys "$main" alt+F4
-  for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$pid" 2>/dev/null; then
+  if ! ended_within "$pid" 100; then
     echo "screenshots.sh: the program did not end on Alt+F4" >&2
     return 1
   fi
