@@ -250,10 +250,8 @@ popup_menu() {
   return 1
 }
 
-# The system menu of window $1 through a click on its icon: an entry chosen
-# there comes to the program as WM_SYSCOMMAND. The menu that Alt+Space opens
-# (tracked with TPM_RETURNCMD, by Qt it seems) posts none, so its バージョン情報
-# and 設定 do nothing.
+# The system menu of window $1 through a click on its icon, the other way to
+# it beside Alt+Space (keys sent to Wine's desktop are lost after a click).
 system_menu() {
   local x y w h
   read -r x y w h < <(geometry "$1")
