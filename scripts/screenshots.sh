@@ -20,8 +20,6 @@ cd "$(dirname "$0")/.."
 
 caption='トルメア暗号化ﾌｧｲﾙ出力'
 
-# Waits for a visible window of the program whose title is $1 (and which is
-# not window $2); prints its id.
 # Whether process $1 ends within $2 tenths of a second.
 ended_within() {
   local _
@@ -32,6 +30,8 @@ ended_within() {
   ! kill -0 "$1" 2>/dev/null
 }
 
+# Waits for a visible window of the program whose title is $1 (and which is
+# not window $2); prints its id.
 wait_window() {
   local title=$1 other=${2:-} id name
   for _ in $(seq 300); do

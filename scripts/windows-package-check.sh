@@ -286,6 +286,15 @@ keys() { # window, keys...
   sleep 0.3
   x xdotool key --delay 60 "$@"
 }
+# Alt+Space on window $1, then keys for the menu it opens (sent as they are:
+# activating the window again would close the menu).
+from_system_menu() { # window, keys...
+  local id=$1
+  shift
+  keys "$id" alt+space
+  sleep 0.5
+  x xdotool key --delay 100 "$@"
+}
 typein() { x xdotool type --delay 40 -- "$1"; sleep 0.2; }
 # Answers the box titled $1 (not the window $2) with Return.
 answer_box() { # title, other window
@@ -395,15 +404,11 @@ check_first_start_and_run() {
   # Alt+Space opens the system menu (Qt's own); its last two entries open the
   # version and the settings window.
   local about settings
-  keys "$main" alt+space
-  sleep 0.5
-  x xdotool key --delay 100 End Up Return
+  from_system_menu "$main" End Up Return
   about=$(wait_window 'ﾊﾞｰｼﾞｮﾝ情報')
   keys "$about" Return
   wait_gone "$about" "the version window"
-  keys "$main" alt+space
-  sleep 0.5
-  x xdotool key --delay 100 End Return
+  from_system_menu "$main" End Return
   settings=$(wait_window 'トルメアﾌｧｲﾙ出力設定')
   keys "$settings" alt+F4
   wait_gone "$settings" "the settings window"
